@@ -1,0 +1,42 @@
+// The data folder, record kinds and names, and the length-prefixed record string.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumbra {
+
+enum class RecordKind : int { Preset = 0, Layout = 1, Ruler = 2 };
+
+inline constexpr char kLatestName[] = "latest";
+
+// The folder that holds the record subfolders, ending with a path separator; located once
+// per process (see LocateDataFolder) unless a program sets its own.
+std::string GetDataFolder();
+void SetDataFolder(std::string folder);
+
+// Subfolder ("ruler" + separator) and extension (".qmfruler", also the file's magic) of a kind.
+std::string RecordSubfolder(RecordKind kind);
+const char* RecordExtension(RecordKind kind);
+
+// Creates the kind's subfolder once per process (again after SetDataFolder).
+void EnsureRecordFolder(RecordKind kind);
+
+// Turns a record name into the full path to write. With asLatest the name becomes "latest";
+// otherwise reserved characters are trimmed from both ends, "latest" is refused and an existing
+// file is overwritten only when the user agrees. False means nothing may be written.
+bool PrepareRecordPath(int kind, bool asLatest, std::string& name);
+
+// Full path of a record (no checks): data folder + subfolder + name + extension.
+std::string RecordPath(RecordKind kind, std::string_view name);
+
+// The stored names of a kind ("latest" is never among them).
+std::vector<std::string> ListRecordNames(RecordKind kind);
+
+// Trims backslash, slash, colon, asterisk, question mark, double quote, less-than, greater-than
+// and vertical bar from both ends of a code page 932 string, never splitting a double-byte character.
+std::string TrimReservedCp932(std::string_view cp932);
+
+}  // namespace lumbra

@@ -1,0 +1,116 @@
+#include "data/RecordFile.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "data/Messages.h"
+
+namespace lumbra {
+namespace {
+
+[[noreturn]] void ThrowSystemError(int errorNumber) {
+  throw FileError(SystemErrorText(errorNumber ? errorNumber : EIO));
+}
+
+}  // namespace
+
+RecordReader::RecordReader(const std::string& path) {
+  errno = 0;
+  file_ = OpenFile(path, "rb");
+  if (!file_) ThrowSystemError(errno);
+  if (std::fseek(file_.get(), 0, SEEK_END) != 0) ThrowSystemError(errno);
+  const long end = std::ftell(file_.get());
+  if (end < 0) ThrowSystemError(errno);
+  if (std::fseek(file_.get(), 0, SEEK_SET) != 0) ThrowSystemError(errno);
+  size_ = static_cast<uint64_t>(end);
+}
+
+void RecordReader::Read(void* buffer, size_t size) {
+  if (size > Remaining()) throw FileError(text::kTruncatedFile);
+  errno = 0;
+  if (size != 0 && std::fread(buffer, 1, size, file_.get()) != size) {
+    if (std::ferror(file_.get())) ThrowSystemError(errno);
+    throw FileError(text::kTruncatedFile);
+  }
+  position_ += size;
+}
+
+uint8_t RecordReader::ReadByte() {
+  uint8_t value = 0;
+  Read(&value, 1);
+  return value;
+}
+
+int32_t RecordReader::ReadInt32() {
+  uint8_t b[4];
+  Read(b, 4);
+  return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                              static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
+}
+
+float RecordReader::ReadFloat() {
+  const int32_t bits = ReadInt32();
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+std::string ReadRecordString(RecordReader& reader) {
+  uint8_t b[2];
+  reader.Read(b, 2);
+  const size_t n = static_cast<size_t>(b[0] | b[1] << 8);
+  std::string bytes(n, '\0');
+  reader.Read(bytes.data(), n);
+  return bytes;
+}
+
+RecordWriter::RecordWriter(std::string path) : path_(std::move(path)), temporary_(path_ + ".saving") {
+  errno = 0;
+  file_ = OpenFile(temporary_, "wb");
+  if (!file_) ThrowSystemError(errno);
+}
+
+RecordWriter::~RecordWriter() {
+  if (committed_) return;
+  file_.reset();
+  RemoveFile(temporary_);
+}
+
+void RecordWriter::Write(const void* data, size_t size) {
+  errno = 0;
+  if (size != 0 && std::fwrite(data, 1, size, file_.get()) != size) ThrowSystemError(errno);
+}
+
+void RecordWriter::WriteByte(uint8_t value) { Write(&value, 1); }
+
+void RecordWriter::WriteInt32(int32_t value) {
+  const auto v = static_cast<uint32_t>(value);
+  const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                        static_cast<uint8_t>(v >> 24)};
+  Write(b, 4);
+}
+
+void RecordWriter::WriteFloat(float value) {
+  int32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  WriteInt32(bits);
+}
+
+void WriteRecordString(RecordWriter& writer, std::string_view bytes) {
+  bytes = bytes.substr(0, std::min(bytes.find('\0'), size_t{0xFFFF}));
+  const uint8_t count[2] = {static_cast<uint8_t>(bytes.size()), static_cast<uint8_t>(bytes.size() >> 8)};
+  writer.Write(count, 2);
+  writer.Write(bytes.data(), bytes.size());
+}
+
+void RecordWriter::Commit() {
+  errno = 0;
+  if (std::fflush(file_.get()) != 0) ThrowSystemError(errno);
+  std::FILE* file = file_.release();
+  if (std::fclose(file) != 0) ThrowSystemError(errno);
+  std::string error;
+  if (!ReplaceFile(temporary_, path_, error)) throw FileError(error);
+  committed_ = true;
+}
+
+}  // namespace lumbra

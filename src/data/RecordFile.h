@@ -1,0 +1,63 @@
+// Reading and writing record files. Every failure throws FileError with the text the user sees.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/FileSystem.h"
+
+namespace lumbra {
+
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads little-endian fields from a file whose size is known up front, so that no count
+// read from the file can make it allocate more than the file holds.
+class RecordReader {
+ public:
+  explicit RecordReader(const std::string& path);
+
+  void Read(void* buffer, size_t size);
+  uint8_t ReadByte();
+  int32_t ReadInt32();
+  float ReadFloat();
+  uint64_t Remaining() const { return size_ - position_; }
+
+ private:
+  FilePtr file_;
+  uint64_t size_ = 0;
+  uint64_t position_ = 0;
+};
+
+// Writes a record into a temporary file beside its path; Commit replaces the record in one
+// step, so a failed save never destroys the record that was there before.
+class RecordWriter {
+ public:
+  explicit RecordWriter(std::string path);
+  ~RecordWriter();  // removes the temporary file unless committed
+  RecordWriter(const RecordWriter&) = delete;
+  RecordWriter& operator=(const RecordWriter&) = delete;
+
+  void Write(const void* data, size_t size);
+  void WriteByte(uint8_t value);
+  void WriteInt32(int32_t value);
+  void WriteFloat(float value);
+  void Commit();
+
+ private:
+  std::string path_;
+  std::string temporary_;
+  FilePtr file_;
+  bool committed_ = false;
+};
+
+// A record string: unsigned 16-bit little-endian byte count, then the bytes (code page 932,
+// passed through as they are). Writing keeps the bytes up to the first zero, at most 65535.
+void WriteRecordString(RecordWriter& writer, std::string_view bytes);
+std::string ReadRecordString(RecordReader& reader);
+
+}  // namespace lumbra

@@ -1,0 +1,10 @@
+#include "platform/MessageService.h"
+
+namespace lumbra {
+
+MessageService& PlatformMessageService() {
+  static ConsoleMessageService service;
+  return service;
+}
+
+}  // namespace lumbra

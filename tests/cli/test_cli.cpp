@@ -1,0 +1,109 @@
+// Runs the real `lumbra` program in fresh data folders.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "support/TestSupport.h"
+
+namespace lumbra {
+namespace {
+
+using test::ReadBytes;
+using test::TempDataFolder;
+using test::WriteBytes;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+class Cli : public ::testing::Test {
+ protected:
+  TempDataFolder data;
+
+  Result Run(const std::string& args) {
+    const std::string errFile = data.File("stderr.txt");
+    const std::string command = std::string(LUMBRA_CLI_PATH) + " " + args + " 2>" + errFile;
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    return result;
+  }
+  std::string Data() { return "--data '" + data.Path() + "'"; }
+};
+
+TEST_F(Cli, SavesListsAndShowsRulers) {
+  Result r = Run(Data() + " ruler save wave --points '0,0;50,-40;100,0' --curve");
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(Run(Data() + " ruler save flat --points '0,0;100,0'").status, 0);
+  ASSERT_EQ(Run(Data() + " ruler save ignored --points '0,0;100,5' --latest").status, 0);
+  EXPECT_EQ(ReadBytes(data.File("ruler/flat.qmfruler")).size(), 36u);
+
+  r = Run(Data() + " list rulers");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "flat\nwave\n");
+  EXPECT_EQ(Run("list presets " + Data()).out, "");  // --data after the command works too
+
+  r = Run("show '" + data.File("ruler/wave.qmfruler") + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(r.out),
+            nlohmann::json::parse(R"({"kind":"ruler","version":1000,"mode":1,"points":[[0,0],[50,-40],[100,0]]})"));
+}
+
+TEST_F(Cli, OverwriteNeedsYes) {
+  ASSERT_EQ(Run(Data() + " ruler save r --points '0,0;100,0'").status, 0);
+  Result r = Run(Data() + " ruler save r --points '0,0;100,9'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("上書きしてもよろしいですか"), std::string::npos);
+  EXPECT_NE(r.err.find("answered Cancel"), std::string::npos);
+  EXPECT_EQ(ReadBytes(data.File("ruler/r.qmfruler")).size(), 36u);
+  EXPECT_EQ(Run(Data() + " ruler save r --points '0,0;50,1;100,9' --yes").status, 0);
+  EXPECT_EQ(ReadBytes(data.File("ruler/r.qmfruler")).size(), 44u);
+  r = Run(Data() + " ruler save latest --points '0,0;100,0'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("[latest]"), std::string::npos);
+}
+
+TEST_F(Cli, BadInputGivesClearErrors) {
+  EXPECT_EQ(Run(Data() + " ruler save r --points '0,0;banana'").status, 2);
+  EXPECT_EQ(Run(Data() + " ruler save r --points '0,0;101,0'").status, 2);
+  EXPECT_EQ(Run(Data() + " list sheep").status, 2);
+  EXPECT_EQ(Run("outline --length 10").status, 2);
+  WriteBytes(data.File("bad.qmfruler"), {9, 0, '.', 'q', 'm', 'f', 'r', 'u', 'l', 'e', 'r', 0xE7, 3, 0, 0});
+  Result r = Run("show '" + data.File("bad.qmfruler") + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("このソフトのバージョンでは読み込めません。"), std::string::npos);
+  r = Run("show '" + data.File("missing.qmfruler") + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("missing.qmfruler"), std::string::npos);
+}
+
+TEST_F(Cli, PrintsAndDrawsTheOutline) {
+  Result r = Run(Data() + " outline --length 200 --ruler-height 20 --thickness 10 --pen g --png '" +
+                 data.File("stroke.png") + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(r.out),
+            nlohmann::json::parse(R"({"points":[[0,5],[100.125,5],[200,0],[200,0],[100.125,-5],[0,-5]]})"));
+  const auto png = ReadBytes(data.File("stroke.png"));
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png[1], 'P');
+  r = Run(Data() + " outline --points '0,0;50,50;100,0' --curve --length 300 --ruler-height 30 --thickness 12"
+          " --png '" + data.File("preview.png") + "' --preview");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_GT(nlohmann::json::parse(r.out)["points"].size(), 40u);
+  EXPECT_GT(ReadBytes(data.File("preview.png")).size(), 100u);
+}
+
+}  // namespace
+}  // namespace lumbra

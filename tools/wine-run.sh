@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs a Windows x64 program under wine64, headless.
+# Prepares a private wine prefix once (with Japanese font substitutes), keeps wine quiet,
+# and starts an Xvfb display when none is set.
+set -euo pipefail
+
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || { echo "wine-run: $wine not found (run tools/setup.sh)" >&2; exit 127; }
+
+export WINEPREFIX="${LUMBRA_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/lumbra/wine64}"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+xvfb_pid=""
+cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    break
+  done
+fi
+
+if [ ! -f "$WINEPREFIX/.lumbra-ready" ]; then
+  mkdir -p "$WINEPREFIX"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.lumbra-ready" ]; then
+      "$wine" wineboot --init >/dev/null 2>&1 || true
+      reg=$(mktemp --suffix=.reg)
+      cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"MS UI Gothic"="IPAGothic"
+"MS Shell Dlg"="IPAGothic"
+"MS Shell Dlg 2"="IPAGothic"
+REG
+      "$wine" regedit "$reg" >/dev/null 2>&1 || true
+      rm -f "$reg"
+      /usr/lib/wine/wineserver -w 2>/dev/null || true
+      touch "$WINEPREFIX/.lumbra-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
+
+set +e
+"$wine" "$@"
+status=$?
+set -e
+exit $status
