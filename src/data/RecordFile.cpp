@@ -109,7 +109,7 @@ void RecordWriter::Commit() {
   std::FILE* file = file_.release();
   if (std::fclose(file) != 0) ThrowSystemError(errno);
   std::string error;
-  if (!ReplaceFile(temporary_, path_, error)) throw FileError(error);
+  if (!MoveReplacing(temporary_, path_, error)) throw FileError(error);
   committed_ = true;
 }
 

@@ -27,7 +27,7 @@ bool IsDirectory(const std::string& path);
 bool MakeDirectory(const std::string& path);
 bool RemoveFile(const std::string& path);
 // Moves `from` over `to`, replacing it in one step. On failure returns the system's error text.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error);
+bool MoveReplacing(const std::string& from, const std::string& to, std::string& error);
 // Names of the regular files in a folder, in the order the system lists them.
 std::vector<std::string> ListFiles(const std::string& folder);
 // True when the system's directory listing has a stable order of its own (Windows: NTFS keeps

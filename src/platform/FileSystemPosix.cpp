@@ -20,7 +20,7 @@ std::string SystemErrorText(int errorNumber) {
 
 FilePtr OpenFile(const std::string& path, const char* mode) { return FilePtr(std::fopen(path.c_str(), mode)); }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error) {
+bool MoveReplacing(const std::string& from, const std::string& to, std::string& error) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
   error = SystemErrorText(errno);
   return false;

@@ -21,7 +21,7 @@ FilePtr OpenFile(const std::string& path, const char* mode) {
   return FilePtr(_wfopen(widePath.c_str(), wideMode.c_str()));
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error) {
+bool MoveReplacing(const std::string& from, const std::string& to, std::string& error) {
   const std::wstring source = PathFromUtf8(from).wstring();
   const std::wstring target = PathFromUtf8(to).wstring();
   if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;

@@ -14,8 +14,10 @@ using test::TempDataFolder;
 using test::WriteBytes;
 using Bytes = std::vector<unsigned char>;
 
-const Bytes kDefaultRulerFile = {9, 0, '.', 'q', 'm', 'f', 'r', 'u', 'l', 'e', 'r', 0xE8, 3, 0, 0, 0,
-                                 2, 0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   100,  0, 0, 0, 0, 0, 0, 0, 0};
+// Magic, version 1000, mode 0, two points: (0, 0) and (100, 0).
+const Bytes kDefaultRulerFile = {9, 0, '.', 'q', 'm', 'f', 'r', 'u', 'l', 'e', 'r', 0xE8, 3, 0, 0,  //
+                                 0, 2, 0,   0,   0,   0,   0,   0,   0,   0,   0,   0,    0,         //
+                                 100, 0, 0, 0, 0, 0, 0, 0};
 
 class Ruler : public ::testing::Test {
  protected:
