@@ -28,8 +28,8 @@ ctest --preset win64
 step "win32 (static checks)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
-bash tools/check-pe.sh build/win32/tests/lumbra_tests.exe i386
-bash tools/check-pe.sh build/win64/tests/lumbra_tests.exe x86-64
+bash tools/check-pe.sh build/win32/lumbra_tests.exe i386
+bash tools/check-pe.sh build/win64/lumbra_tests.exe x86-64
 
 step "fuzz (${fuzz_seconds}s)"
 cmake --preset fuzz >/dev/null
