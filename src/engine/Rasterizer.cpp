@@ -1,0 +1,691 @@
+#include "engine/Rasterizer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <thread>
+
+#include "engine/RasterWorkers.h"
+
+namespace lumbra {
+
+namespace {
+
+// Cells hold sums in 1/256 pixel: cover is the height an edge crosses in the cell, area is
+// cover * (x at entry + x at exit) within the cell, so a full pixel is 256 * 512.
+constexpr int kFullArea = 256 * 512;
+// Rows of a band: shapes taller than this are cut into bands, each with cells only for the
+// columns its edges reach, so that a band's cells stay in the nearest cache.
+constexpr int kBandRows = 16;
+// Shapes that cost less than this many pixels are not worth waking other threads for.
+constexpr double kParallelWork = 50000;
+// Farther than this from the picture nothing changes any pixel; keeps the clip arithmetic finite.
+constexpr double kFar = 1e15;
+
+struct Cell {
+  uint32_t cover;
+  uint32_t area;
+};
+
+// floor(a / b) for b > 0; 32-bit division when the operands fit (a library call on 32-bit hosts).
+inline int64_t FloorDiv(int64_t a, int64_t b) {
+  if (a == static_cast<int32_t>(a) && b == static_cast<int32_t>(b)) {
+    const auto a32 = static_cast<int32_t>(a), b32 = static_cast<int32_t>(b);
+    int32_t q = a32 / b32;
+    if (q * b32 > a32) --q;
+    return q;
+  }
+  int64_t q = a / b;
+  if (q * b > a) --q;
+  return q;
+}
+
+// floor(v) for |v| < 2^31, without a library call.
+inline int32_t Floor32(double v) {
+  const auto i = static_cast<int32_t>(v);
+  return i > v ? i - 1 : i;
+}
+
+// 1/256 pixel, rounded to nearest (v lies within the clip rectangle).
+inline int32_t Fix(double v) { return Floor32(v * 256.0 + 0.5); }
+
+// Coverage 0..255 from a running sum in 1/kFullArea pixel (two's complement, so that sums wrap
+// harmlessly instead of overflowing).
+template <bool kEvenOdd>
+inline uint32_t Coverage(uint32_t sum) {
+  uint32_t v = static_cast<int32_t>(sum) < 0 ? 0u - sum : sum;
+  if constexpr (kEvenOdd) {
+    v &= 2 * kFullArea - 1;
+    if (v > kFullArea) v = 2 * kFullArea - v;
+  } else {
+    if (v > kFullArea) v = kFullArea;
+  }
+  return (v * 255 + kFullArea / 2) >> 17;
+}
+
+// The cell buffer of one band: rows [top, bottom) of the picture, columns [x0, x0 + width).
+struct BandCells {
+  Cell* cells;
+  uint64_t* bits;  // a bit per cell: touched
+  int words;       // 64-bit words of bits per row
+  int width;
+  int x0;
+  int top;
+  int bottom;
+};
+
+// One row of a band's cells.
+struct CellRow {
+  Cell* cells;
+  uint64_t* bits;
+  int width;
+  int x0;
+
+  template <bool kNeg>
+  void Add(int32_t ex, int32_t cover, int32_t area) const {
+    const int col = ex - x0;
+    if (static_cast<unsigned>(col) >= static_cast<unsigned>(width)) return;  // right of the picture
+    Cell& c = cells[col];
+    if constexpr (kNeg) {
+      c.cover -= static_cast<uint32_t>(cover);
+      c.area -= static_cast<uint32_t>(area);
+    } else {
+      c.cover += static_cast<uint32_t>(cover);
+      c.area += static_cast<uint32_t>(area);
+    }
+    bits[col >> 6] |= uint64_t{1} << (col & 63);
+  }
+
+  // The piece of an edge inside this row, from (x1, y1) to (x2, y2), x in 1/256 pixel, y in
+  // 1/256 of the row (0 <= y1 < y2 <= 256); split at the cell borders it crosses.
+  template <bool kNeg>
+  [[gnu::always_inline]] inline void Piece(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
+    const int32_t ex1 = x1 >> 8;
+    const int32_t ex2 = x2 >> 8;
+    const int32_t fx1 = x1 & 255;
+    const int32_t fx2 = x2 & 255;
+    const int32_t dy = y2 - y1;
+    if (ex1 == ex2) {
+      Add<kNeg>(ex1, dy, (fx1 + fx2) * dy);
+      return;
+    }
+    int32_t dx, p, first, incr;
+    if (x2 > x1) {
+      dx = x2 - x1;
+      p = (256 - fx1) * dy;
+      first = 256;
+      incr = 1;
+    } else {
+      dx = x1 - x2;
+      p = fx1 * dy;
+      first = 0;
+      incr = -1;
+    }
+    int32_t delta = p / dx;
+    int32_t mod = p % dx;
+    int32_t ex = ex1;
+    int32_t y = y1 + delta;
+    Add<kNeg>(ex, delta, (fx1 + first) * delta);
+    ex += incr;
+    if (ex != ex2) {
+      const int32_t lift = (256 * dy) / dx;
+      const int32_t rem = (256 * dy) % dx;
+      mod -= dx;
+      while (ex != ex2) {
+        delta = lift;
+        mod += rem;
+        if (mod >= 0) {
+          mod -= dx;
+          ++delta;
+        }
+        Add<kNeg>(ex, delta, 256 * delta);
+        y += delta;
+        ex += incr;
+      }
+    }
+    delta = y2 - y;
+    Add<kNeg>(ex2, delta, (fx2 + 256 - first) * delta);
+  }
+};
+
+// Adds one edge's cells for the rows of the band (anti-aliased). Every row's piece depends only on
+// where the edge crosses that row's top and bottom, computed exactly, so banding changes nothing.
+template <bool kNeg>
+void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  const int32_t firstRow = y0 >> 8;
+  const int32_t lastRow = (y1 - 1) >> 8;
+  int r = std::max(firstRow, band.top);
+  const int r1 = std::min(lastRow, band.bottom - 1);
+  if (r > r1) return;
+  const size_t at = static_cast<size_t>(r - band.top);
+  CellRow row{band.cells + at * static_cast<size_t>(band.width), band.bits + at * static_cast<size_t>(band.words),
+              band.width, band.x0};
+  const int words = band.words;
+  const int32_t dx = x1 - x0;
+  const int32_t dy = y1 - y0;
+  if (dx == 0) {
+    const int32_t ex = x0 >> 8;
+    const int32_t twoFx = (x0 & 255) * 2;
+    for (; r <= r1; ++r, row.cells += row.width, row.bits += words) {
+      const int32_t ya = r == firstRow ? (y0 & 255) : 0;
+      const int32_t yb = r == lastRow ? y1 - (r << 8) : 256;
+      row.Add<kNeg>(ex, yb - ya, twoFx * (yb - ya));
+    }
+    return;
+  }
+  int32_t xa, ya;
+  if (r == firstRow) {
+    xa = x0;
+    ya = y0 & 255;
+  } else {
+    xa = x0 + static_cast<int32_t>(FloorDiv(static_cast<int64_t>((r << 8) - y0) * dx, dy));
+    ya = 0;
+  }
+  if (r == lastRow) {  // short edges often stay within one row: no stepping needed
+    row.Piece<kNeg>(xa, ya, x1, y1 - (r << 8));
+    return;
+  }
+  // x at the border below row r, then stepped a row at a time: x0 + floor((border - y0) * dx / dy).
+  const int64_t num = static_cast<int64_t>(((r + 1) << 8) - y0) * dx;
+  int64_t q = FloorDiv(num, dy);
+  int32_t xb = x0 + static_cast<int32_t>(q);
+  row.Piece<kNeg>(xa, ya, xb, 256);
+  if (r == r1) return;
+  int64_t m = num - q * dy;
+  const int64_t step = static_cast<int64_t>(dx) * 256;
+  const int64_t lift = FloorDiv(step, dy);
+  const int64_t rem = step - lift * dy;
+  for (;;) {
+    ++r;
+    row.cells += row.width;
+    row.bits += words;
+    xa = xb;
+    if (r == lastRow) {
+      row.Piece<kNeg>(xa, 0, x1, y1 - (r << 8));
+      return;
+    }
+    q += lift;
+    m += rem;
+    if (m >= dy) {
+      m -= dy;
+      ++q;
+    }
+    xb = x0 + static_cast<int32_t>(q);
+    row.Piece<kNeg>(xa, 0, xb, 256);
+    if (r == r1) return;
+  }
+}
+
+// Adds one edge for the rows of the band (aliased): in every row j whose centre line y = j the
+// edge crosses (top end included, bottom end excluded) the winding changes at the first pixel
+// whose centre is at or right of the crossing.
+template <bool kNeg>
+void EdgeSamples(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  const int32_t firstRow = (y0 + 255) >> 8;
+  const int32_t lastRow = ((y1 + 255) >> 8) - 1;
+  int r = std::max(firstRow, band.top);
+  const int r1 = std::min(lastRow, band.bottom - 1);
+  if (r > r1) return;
+  const size_t at = static_cast<size_t>(r - band.top);
+  CellRow row{band.cells + at * static_cast<size_t>(band.width), band.bits + at * static_cast<size_t>(band.words),
+              band.width, band.x0};
+  const int words = band.words;
+  const int64_t dx = x1 - x0;
+  const int64_t dy = y1 - y0;
+  if (dx == 0) {
+    const int32_t ex = (x0 + 255) >> 8;
+    for (; r <= r1; ++r, row.cells += row.width, row.bits += words) row.Add<kNeg>(ex, 256, 0);
+    return;
+  }
+  // Pixel column of row r: ceil(n / d) with n = x0 dy + (256 r - y0) dx and d = 256 dy.
+  const int64_t d = dy * 256;
+  const int64_t n = static_cast<int64_t>(x0) * dy + (static_cast<int64_t>(r) * 256 - y0) * dx;
+  int64_t q = FloorDiv(n, d);
+  int64_t m = n - q * d;
+  const int64_t step = dx * 256;
+  const int64_t lift = FloorDiv(step, d);
+  const int64_t rem = step - lift * d;
+  for (; r <= r1; ++r, row.cells += row.width, row.bits += words) {
+    row.Add<kNeg>(static_cast<int32_t>(q + (m > 0 ? 1 : 0)), 256, 0);
+    q += lift;
+    m += rem;
+    if (m >= d) {
+      m -= d;
+      ++q;
+    }
+  }
+}
+
+}  // namespace
+
+Affine Affine::Rotate(double degrees) {
+  const double a = degrees * 3.14159265358979323846 / 180.0;
+  const double c = std::cos(a);
+  const double s = std::sin(a);
+  return {c, s, -s, c, 0, 0};
+}
+
+Affine Affine::Then(const Affine& n) const {
+  return {m11 * n.m11 + m12 * n.m21, m11 * n.m12 + m12 * n.m22,      m21 * n.m11 + m22 * n.m21,
+          m21 * n.m12 + m22 * n.m22, dx * n.m11 + dy * n.m21 + n.dx, dx * n.m12 + dy * n.m22 + n.dy};
+}
+
+bool Affine::Invert(Affine& out) const {
+  const double det = m11 * m22 - m12 * m21;
+  if (det == 0 || !std::isfinite(det)) return false;
+  const double i = 1.0 / det;
+  Affine r;
+  r.m11 = m22 * i;
+  r.m12 = -m12 * i;
+  r.m21 = -m21 * i;
+  r.m22 = m11 * i;
+  r.dx = -(dx * r.m11 + dy * r.m21);
+  r.dy = -(dx * r.m12 + dy * r.m22);
+  out = r;
+  return true;
+}
+
+struct Rasterizer::Scratch {
+  std::vector<Cell> cells;  // all zero between bands
+  std::vector<uint64_t> bits;
+  std::vector<CoverSpan> spans;
+  std::vector<uint8_t> covers;
+};
+
+struct Rasterizer::Band {
+  int top;
+  int bottom;
+  int x0;
+  int width;
+  const uint32_t* edges;  // indices into edges_, or null for all of them
+  size_t count;
+};
+
+Rasterizer::Rasterizer() { SetThreadCount(0); }
+
+Rasterizer::~Rasterizer() = default;
+
+void Rasterizer::SetThreadCount(int threads) {
+  if (threads <= 0) {
+    const unsigned hw = std::thread::hardware_concurrency();
+    threads = hw == 0 ? 1 : static_cast<int>(std::min(hw, 8u));
+  }
+  if (threads != threads_) {
+    workers_.reset();
+    threads_ = threads;
+  }
+}
+
+void Rasterizer::Reset(int width, int height, bool antialias) {
+  width_ = std::max(0, width);
+  height_ = std::max(0, height);
+  antialias_ = antialias;
+  edges_.clear();
+  invalid_ = false;
+  reachesRight_ = false;
+  area_ = 0;
+  edgeRows_ = 0;
+}
+
+void Rasterizer::AddContour(const PointF* points, size_t count, const Affine& m, double shift) {
+  if (count == 0 || invalid_ || width_ == 0 || height_ == 0) return;
+  auto map = [&](const PointF& p, double& x, double& y) {
+    x = m.X(p.x, p.y) + shift;
+    y = m.Y(p.x, p.y) + shift;
+    return std::isfinite(x) && std::isfinite(y);
+  };
+  double fx, fy;
+  if (!map(points[0], fx, fy)) {
+    invalid_ = true;
+    return;
+  }
+  double px = fx, py = fy;
+  for (size_t i = 1; i < count; ++i) {
+    double x, y;
+    if (!map(points[i], x, y)) {
+      invalid_ = true;
+      return;
+    }
+    AddSegment(px, py, x, y);
+    px = x;
+    py = y;
+  }
+  AddSegment(px, py, fx, fy);
+}
+
+void Rasterizer::AddContour(const double* xy, size_t count) {
+  if (count == 0 || invalid_ || width_ == 0 || height_ == 0) return;
+  for (size_t i = 0; i < 2 * count; ++i) {
+    if (!std::isfinite(xy[i])) {
+      invalid_ = true;
+      return;
+    }
+  }
+  for (size_t i = 1; i < count; ++i) AddSegment(xy[2 * i - 2], xy[2 * i - 1], xy[2 * i], xy[2 * i + 1]);
+  AddSegment(xy[2 * count - 2], xy[2 * count - 1], xy[0], xy[1]);
+}
+
+void Rasterizer::AddSegment(double x0, double y0, double x1, double y1) {
+  x0 = std::clamp(x0, -kFar, kFar);
+  y0 = std::clamp(y0, -kFar, kFar);
+  x1 = std::clamp(x1, -kFar, kFar);
+  y1 = std::clamp(y1, -kFar, kFar);
+  if (y0 == y1) return;  // no height, no cover
+  bool negative = false;
+  if (y0 > y1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+    negative = true;
+  }
+  const double w = width_;
+  const double h = height_;
+  if (y1 <= 0 || y0 >= h) return;  // rows outside the picture are independent of the rest
+  double ax = x0, ay = y0, bx = x1, by = y1;
+  if (y0 < 0) {
+    ax = x0 + (x1 - x0) * (-y0 / (y1 - y0));
+    ay = 0;
+  }
+  if (y1 > h) {
+    bx = x0 + (x1 - x0) * ((h - y0) / (y1 - y0));
+    by = h;
+  }
+  // Left of the picture only the cover matters: such parts become vertical edges on x = 0. Right of
+  // it nothing matters: such parts are dropped, and the rows they span are filled to the right end.
+  if (ax >= w && bx >= w) {
+    reachesRight_ = true;
+    return;
+  }
+  if (ax <= 0 && bx <= 0) {
+    PushEdge(0, ay, 0, by, negative);
+    return;
+  }
+  if (ax >= 0 && bx >= 0 && ax <= w && bx <= w) {
+    PushEdge(ax, ay, bx, by, negative);
+    return;
+  }
+  struct Stop {
+    double t, x, y;
+  };
+  Stop stops[4];
+  int n = 0;
+  stops[n++] = {0, ax, ay};
+  auto cross = [&](double cx) {
+    const double t = (cx - ax) / (bx - ax);
+    stops[n++] = {t, cx, std::clamp(ay + (by - ay) * t, ay, by)};
+  };
+  if ((ax < 0) != (bx < 0)) cross(0);
+  if ((ax > w) != (bx > w)) cross(w);
+  stops[n++] = {1, bx, by};
+  if (n == 4 && stops[1].t > stops[2].t) std::swap(stops[1], stops[2]);
+  for (int k = 0; k + 1 < n; ++k) {
+    const Stop& p = stops[k];
+    const Stop& q = stops[k + 1];
+    const double mid = (p.x + q.x) * 0.5;
+    if (mid < 0) {
+      PushEdge(0, p.y, 0, q.y, negative);
+    } else if (mid > w) {
+      reachesRight_ = true;
+    } else {
+      PushEdge(std::clamp(p.x, 0.0, w), p.y, std::clamp(q.x, 0.0, w), q.y, negative);
+    }
+  }
+}
+
+void Rasterizer::PushEdge(double x0, double y0, double x1, double y1, bool negative) {
+  const Edge e{Fix(x0), Fix(y0), Fix(x1), Fix(y1), negative ? 1 : 0};
+  if (e.y0 >= e.y1) return;
+  if (!antialias_ && ((e.y0 + 255) >> 8) > ((e.y1 + 255) >> 8) - 1) return;  // crosses no centre line
+  const int32_t lo = std::min(e.x0, e.x1);
+  const int32_t hi = std::max(e.x0, e.x1);
+  if (edges_.empty()) {
+    minX_ = lo;
+    maxX_ = hi;
+    minY_ = e.y0;
+    maxY_ = e.y1;
+  } else {
+    minX_ = std::min(minX_, lo);
+    maxX_ = std::max(maxX_, hi);
+    minY_ = std::min(minY_, e.y0);
+    maxY_ = std::max(maxY_, e.y1);
+  }
+  area_ += (negative ? -0.5 : 0.5) * (x0 + x1) * (y1 - y0);
+  edgeRows_ += ((e.y1 - 1) >> 8) - (e.y0 >> 8) + 1;
+  edges_.push_back(e);
+}
+
+Rasterizer::Scratch& Rasterizer::ScratchFor(int worker) {
+  while (static_cast<int>(scratch_.size()) <= worker) scratch_.push_back(std::make_unique<Scratch>());
+  return *scratch_[static_cast<size_t>(worker)];
+}
+
+void Rasterizer::Render(FillRule rule, CoverageSink& sink) {
+  if (!invalid_ && !edges_.empty()) {
+    const bool evenOdd = rule == FillRule::Alternate;
+    if (antialias_) {
+      if (evenOdd) {
+        RenderShape<true, true>(sink);
+      } else {
+        RenderShape<true, false>(sink);
+      }
+    } else {
+      if (evenOdd) {
+        RenderShape<false, true>(sink);
+      } else {
+        RenderShape<false, false>(sink);
+      }
+    }
+  }
+  edges_.clear();
+  invalid_ = false;
+  reachesRight_ = false;
+  area_ = 0;
+  edgeRows_ = 0;
+}
+
+template <bool kAntialias, bool kEvenOdd>
+void Rasterizer::RenderShape(CoverageSink& sink) {
+  // Rows whose cells the edges reach, and the columns of those cells.
+  int top = kAntialias ? minY_ >> 8 : (minY_ + 255) >> 8;
+  int bottom = kAntialias ? ((maxY_ - 1) >> 8) + 1 : (maxY_ + 255) >> 8;
+  top = std::max(top, 0);
+  bottom = std::min(bottom, height_);
+  const int x0 = std::max(0, minX_ >> 8);
+  const int x1 = reachesRight_ ? width_ - 1 : std::min(width_ - 1, (maxX_ + 255) >> 8);
+  if (top >= bottom || x1 < x0) return;
+  const int width = x1 - x0 + 1;
+  const int rows = bottom - top;
+
+  const double work = std::fabs(area_) + 4.0 * static_cast<double>(edgeRows_);
+  const bool parallel = threads_ > 1 && work >= kParallelWork && rows >= 2 * kBandRows;
+  if (rows <= kBandRows) {
+    RenderBand<kAntialias, kEvenOdd>(ScratchFor(0), Band{top, bottom, x0, width, nullptr, edges_.size()}, sink);
+    return;
+  }
+
+  // Cut the rows into bands and sort the edges into the bands they reach (counting sort, edge
+  // order kept). Each band only spans the columns its own edges reach, so its cells stay few.
+  const int bands = (rows + kBandRows - 1) / kBandRows;
+  auto rowRange = [&](const Edge& e, int& r0, int& r1) {
+    r0 = std::max(kAntialias ? e.y0 >> 8 : (e.y0 + 255) >> 8, top);
+    r1 = std::min(kAntialias ? (e.y1 - 1) >> 8 : ((e.y1 + 255) >> 8) - 1, bottom - 1);
+  };
+  bandStart_.assign(static_cast<size_t>(bands) + 1, 0);
+  bandLo_.assign(static_cast<size_t>(bands), INT32_MAX);
+  bandHi_.assign(static_cast<size_t>(bands), INT32_MIN);
+  for (const Edge& e : edges_) {
+    int r0, r1;
+    rowRange(e, r0, r1);
+    const int b0 = (r0 - top) / kBandRows;
+    const int b1 = (r1 - top) / kBandRows;
+    const int32_t lo = std::min(e.x0, e.x1) >> 8;
+    const int32_t hi = (std::max(e.x0, e.x1) + 255) >> 8;
+    if (b0 == b1) {
+      ++bandStart_[static_cast<size_t>(b0) + 1];
+      bandLo_[static_cast<size_t>(b0)] = std::min(bandLo_[static_cast<size_t>(b0)], lo);
+      bandHi_[static_cast<size_t>(b0)] = std::max(bandHi_[static_cast<size_t>(b0)], hi);
+      continue;
+    }
+    // Where the edge crosses each band, give or take a cell (x is monotonic along the edge).
+    const double slope = static_cast<double>(e.x1 - e.x0) / (e.y1 - e.y0);
+    for (int b = b0; b <= b1; ++b) {
+      const size_t k = static_cast<size_t>(b);
+      ++bandStart_[k + 1];
+      const double ya = std::max<double>(e.y0, (top + b * kBandRows) * 256.0);
+      const double yb = std::min<double>(e.y1, (top + (b + 1) * kBandRows) * 256.0);
+      const double xa = e.x0 + (ya - e.y0) * slope;
+      const double xb = e.x0 + (yb - e.y0) * slope;
+      const int32_t l = Floor32(std::min(xa, xb) * (1.0 / 256)) - 1;
+      const int32_t h = Floor32(std::max(xa, xb) * (1.0 / 256)) + 2;
+      bandLo_[k] = std::min(bandLo_[k], std::max(l, lo));
+      bandHi_[k] = std::max(bandHi_[k], std::min(h, hi));
+    }
+  }
+  for (int b = 0; b < bands; ++b) bandStart_[static_cast<size_t>(b) + 1] += bandStart_[static_cast<size_t>(b)];
+  bandEdges_.resize(bandStart_[static_cast<size_t>(bands)]);
+  {
+    std::vector<uint32_t>& fill = scratchFill_;
+    fill.assign(bandStart_.begin(), bandStart_.end() - 1);
+    for (size_t i = 0; i < edges_.size(); ++i) {
+      int r0, r1;
+      rowRange(edges_[i], r0, r1);
+      const int b1 = (r1 - top) / kBandRows;
+      for (int b = (r0 - top) / kBandRows; b <= b1; ++b) {
+        bandEdges_[fill[static_cast<size_t>(b)]++] = static_cast<uint32_t>(i);
+      }
+    }
+  }
+  auto renderBand = [&](Scratch& scratch, int b) {
+    const size_t k = static_cast<size_t>(b);
+    const size_t s = bandStart_[k];
+    const size_t e = bandStart_[k + 1];
+    if (s == e) return;
+    const int bx0 = std::max(x0, bandLo_[k]);
+    const int bx1 = reachesRight_ ? x1 : std::min(x1, bandHi_[k]);
+    if (bx1 < bx0) return;
+    const int t = top + b * kBandRows;
+    RenderBand<kAntialias, kEvenOdd>(
+        scratch, Band{t, std::min(bottom, t + kBandRows), bx0, bx1 - bx0 + 1, bandEdges_.data() + s, e - s}, sink);
+  };
+
+  if (parallel) {
+    if (!workers_) workers_ = std::make_unique<RasterWorkers>(threads_);
+    for (int k = 0; k < workers_->Count(); ++k) ScratchFor(k);
+    std::atomic<int> next{0};
+    workers_->Run([&](int worker) {
+      Scratch& scratch = *scratch_[static_cast<size_t>(worker)];
+      for (int b = next.fetch_add(1); b < bands; b = next.fetch_add(1)) renderBand(scratch, b);
+    });
+  } else {
+    Scratch& scratch = ScratchFor(0);
+    for (int b = 0; b < bands; ++b) renderBand(scratch, b);
+  }
+}
+
+template <bool kAntialias, bool kEvenOdd>
+void Rasterizer::RenderBand(Scratch& s, const Band& band, CoverageSink& sink) const {
+  const int rows = band.bottom - band.top;
+  const int width = band.width;
+  const int words = (width + 63) >> 6;
+  const size_t cellCount = static_cast<size_t>(rows) * static_cast<size_t>(width);
+  const size_t bitCount = static_cast<size_t>(rows) * static_cast<size_t>(words);
+  if (s.cells.size() < cellCount) s.cells.resize(cellCount, Cell{0, 0});
+  if (s.bits.size() < bitCount) s.bits.resize(bitCount, 0);
+  if (s.spans.size() < static_cast<size_t>(width) + 2) s.spans.resize(static_cast<size_t>(width) + 2);
+  if (s.covers.size() < static_cast<size_t>(width)) s.covers.resize(static_cast<size_t>(width));
+
+  const BandCells cells{s.cells.data(), s.bits.data(), words, width, band.x0, band.top, band.bottom};
+  auto addEdge = [&](const Edge& e) {
+    if constexpr (kAntialias) {
+      if (e.negative) {
+        EdgeCells<true>(cells, e.x0, e.y0, e.x1, e.y1);
+      } else {
+        EdgeCells<false>(cells, e.x0, e.y0, e.x1, e.y1);
+      }
+    } else {
+      if (e.negative) {
+        EdgeSamples<true>(cells, e.x0, e.y0, e.x1, e.y1);
+      } else {
+        EdgeSamples<false>(cells, e.x0, e.y0, e.x1, e.y1);
+      }
+    }
+  };
+  if (band.edges == nullptr) {
+    for (const Edge& e : edges_) addEdge(e);
+  } else {
+    for (size_t i = 0; i < band.count; ++i) addEdge(edges_[band.edges[i]]);
+  }
+
+  // Sweep each row: touched cells in order of x; between them the coverage stays constant.
+  CoverSpan* spans = s.spans.data();
+  uint8_t* covers = s.covers.data();
+  for (int r = 0; r < rows; ++r) {
+    Cell* rowCells = s.cells.data() + static_cast<size_t>(r) * static_cast<size_t>(width);
+    uint64_t* rowBits = s.bits.data() + static_cast<size_t>(r) * static_cast<size_t>(words);
+    size_t ns = 0;
+    int32_t nc = 0;
+    uint32_t cover = 0;
+    if constexpr (!kAntialias) {
+      // Sampled pixels have no area: coverage is 0 or full and changes only at touched cells, so
+      // the row is a list of constant spans.
+      uint32_t a = 0;
+      int start = 0;
+      for (int w = 0; w < words; ++w) {
+        uint64_t bits = rowBits[w];
+        if (bits == 0) continue;
+        rowBits[w] = 0;
+        do {
+          const int i = (w << 6) + std::countr_zero(bits);
+          bits &= bits - 1;
+          cover += rowCells[i].cover;
+          rowCells[i] = Cell{0, 0};
+          const uint32_t na = Coverage<kEvenOdd>(cover << 9);
+          if (na != a) {
+            if (a != 0) spans[ns++] = CoverSpan{band.x0 + start, i - start, -1, a};
+            start = i;
+            a = na;
+          }
+        } while (bits != 0);
+      }
+      if (a != 0) spans[ns++] = CoverSpan{band.x0 + start, width - start, -1, a};
+      if (ns != 0) sink.Row(band.top + r, spans, ns, covers);
+      continue;
+    }
+    int next = 0;
+    for (int w = 0; w < words; ++w) {
+      uint64_t bits = rowBits[w];
+      if (bits == 0) continue;
+      rowBits[w] = 0;
+      do {
+        // A run of touched cells [i, i + run) within this word.
+        const int bit = std::countr_zero(bits);
+        const int run = std::countr_one(bits >> bit);
+        bits &= bits + (uint64_t{1} << bit);
+        const int i = (w << 6) + bit;
+        if (i != next || ns == 0) {
+          if (i != next && cover != 0) {
+            const uint32_t a = Coverage<kEvenOdd>(cover << 9);
+            if (a != 0) spans[ns++] = CoverSpan{band.x0 + next, i - next, -1, a};
+          }
+          spans[ns++] = CoverSpan{band.x0 + i, 0, nc, 0};
+        }
+        Cell* c = rowCells + i;
+        for (int k = 0; k < run; ++k) {
+          cover += c[k].cover;
+          covers[nc + k] = static_cast<uint8_t>(Coverage<kEvenOdd>((cover << 9) - c[k].area));
+          c[k] = Cell{0, 0};
+        }
+        nc += run;
+        spans[ns - 1].length += run;
+        next = i + run;
+      } while (bits != 0);
+    }
+    if (cover != 0 && next < width) {
+      const uint32_t a = Coverage<kEvenOdd>(cover << 9);
+      if (a != 0) spans[ns++] = CoverSpan{band.x0 + next, width - next, -1, a};
+    }
+    if (ns != 0) sink.Row(band.top + r, spans, ns, covers);
+  }
+}
+
+}  // namespace lumbra
