@@ -149,6 +149,13 @@ struct CellRow {
   }
 };
 
+// The cells of row r of the band.
+CellRow BandRow(const BandCells& band, int r) {
+  const size_t at = static_cast<size_t>(r - band.top);
+  return CellRow{band.cells + at * static_cast<size_t>(band.width), band.bits + at * static_cast<size_t>(band.words),
+                 band.width, band.x0};
+}
+
 // Adds one edge's cells for the rows of the band (anti-aliased). Every row's piece depends only on
 // where the edge crosses that row's top and bottom, computed exactly, so banding changes nothing.
 template <bool kNeg>
@@ -158,9 +165,7 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
   int r = std::max(firstRow, band.top);
   const int r1 = std::min(lastRow, band.bottom - 1);
   if (r > r1) return;
-  const size_t at = static_cast<size_t>(r - band.top);
-  CellRow row{band.cells + at * static_cast<size_t>(band.width), band.bits + at * static_cast<size_t>(band.words),
-              band.width, band.x0};
+  CellRow row = BandRow(band, r);
   const int words = band.words;
   const int32_t dx = x1 - x0;
   const int32_t dy = y1 - y0;
@@ -227,9 +232,7 @@ void EdgeSamples(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int3
   int r = std::max(firstRow, band.top);
   const int r1 = std::min(lastRow, band.bottom - 1);
   if (r > r1) return;
-  const size_t at = static_cast<size_t>(r - band.top);
-  CellRow row{band.cells + at * static_cast<size_t>(band.width), band.bits + at * static_cast<size_t>(band.words),
-              band.width, band.x0};
+  CellRow row = BandRow(band, r);
   const int words = band.words;
   const int64_t dx = x1 - x0;
   const int64_t dy = y1 - y0;
