@@ -36,8 +36,8 @@ std::vector<Point> ParsePoints(const std::string& text) {
     long long x = 0, y = 0;
     char comma = 0, extra = 0;
     std::istringstream in(pair);
-    if (!(in >> x >> comma >> y) || comma != ',' || (in >> extra) || x < INT32_MIN || x > INT32_MAX ||
-        y < INT32_MIN || y > INT32_MAX)
+    if (!(in >> x >> comma >> y) || comma != ',' || (in >> extra) || x < INT32_MIN || x > INT32_MAX || y < INT32_MIN ||
+        y > INT32_MAX)
       throw UsageError("--points: \"" + pair + "\" is not a point; write points as \"x,y;x,y;...\"");
     points.push_back({static_cast<int32_t>(x), static_cast<int32_t>(y)});
   }
@@ -157,7 +157,8 @@ void Outline(const OutlineOptions& o) {
   const double w = std::ceil(maxX - minX + 2 * margin), h = std::ceil(maxY - minY + 2 * margin);
   if (!(w > 0 && h > 0 && w * h <= 100e6)) throw CommandError("the outline is too large to draw");
   Bitmap picture(static_cast<int>(w), static_cast<int>(h));
-  if (!picture.Ok()) throw CommandError("cannot make a picture of " + std::to_string(int(w)) + " x " + std::to_string(int(h)));
+  if (!picture.Ok())
+    throw CommandError("cannot make a picture of " + std::to_string(int(w)) + " x " + std::to_string(int(h)));
   Graphics g(picture);
   g.Clear(0xFFFFFFFF);
   g.SetSmoothingMode(SmoothingMode::HighQuality);
@@ -209,7 +210,9 @@ int RunLumbra(int argc, char** argv) {
   outline->add_option("--ruler-height", o.rulerHeight, "Pixels that y = 100 maps to")
       ->required()
       ->check(CLI::Range(-100000, 100000));
-  outline->add_option("--thickness", o.thickness, "Pen thickness in pixels")->required()->check(CLI::Range(0.0, 10000.0));
+  outline->add_option("--thickness", o.thickness, "Pen thickness in pixels")
+      ->required()
+      ->check(CLI::Range(0.0, 10000.0));
   outline->add_option("--pen", o.pen, "Pen tip: g or mill")->check(CLI::IsMember({"g", "mill"}));
   outline->add_option("--taper-start", o.taperStart, "Taper start, percent")->check(CLI::Range(0.0, 100.0));
   outline->add_option("--length-percent", o.lengthPercent, "Drawn length, percent")->check(CLI::Range(0.0, 100.0));

@@ -32,7 +32,8 @@ bool CLineData::LoadRecord(RecordKind kind, const std::string& recordName) {
     ReadFile(path);
     return true;
   } catch (const FileError& error) {
-    const std::string message = path + "\r\n" + error.what() + (isLatest ? text::kLoadingDefaults : text::kLoadingLatest);
+    const std::string message =
+        path + "\r\n" + error.what() + (isLatest ? text::kLoadingDefaults : text::kLoadingLatest);
     ShowMessage(message, text::kCaptionReadError, MessageIcon::Warning);
     if (isLatest) {
       SetDefaults();

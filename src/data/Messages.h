@@ -3,14 +3,13 @@
 
 namespace lumbra::text {
 
-inline constexpr char kCaptionNotice[] = "お知らせ";                    // string 1017
-inline constexpr char kReservedName[] =                                 // string 1018
+inline constexpr char kCaptionNotice[] = "お知らせ";  // string 1017
+inline constexpr char kReservedName[] =               // string 1018
     "[%s]という登録名はプラグインが管理用に用いるため、お使いになることができません。";
-inline constexpr char kCaptionConfirm[] = "確認";                       // string 1019
-inline constexpr char kOverwrite[] =                                    // string 1020
+inline constexpr char kCaptionConfirm[] = "確認";  // string 1019
+inline constexpr char kOverwrite[] =               // string 1020
     "%sという名前を持つファイルはすでに存在しています。上書きしてもよろしいですか？";
-inline constexpr char kNameNotRepresentable[] =
-    "[%s]という登録名には、登録名に使えない文字が含まれています。";
+inline constexpr char kNameNotRepresentable[] = "[%s]という登録名には、登録名に使えない文字が含まれています。";
 inline constexpr char kCaptionReadError[] = "ファイル読み込みエラー";
 inline constexpr char kCaptionWriteError[] = "ファイル書き込みエラー";
 inline constexpr char kUnsupportedFormat[] = "未対応形式のファイルです。";

@@ -28,8 +28,7 @@ std::string Format(std::string_view pattern, std::string_view value) {
 }
 
 bool IsReservedChar(unsigned char c) {
-  return c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' ||
-         c == '|';
+  return c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|';
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "data/RulerData.h"
 
-#include "data/RecordFile.h"
 #include "data/Messages.h"
+#include "data/RecordFile.h"
 #include "engine/Bitmap.h"
 #include "engine/Graphics.h"
 
@@ -129,7 +129,8 @@ void CRulerData::DrawPreview(Bitmap& target, int selectedIndex, int left, int to
     g.DrawLines(Pen{0xFFFF6347, DashStyle::Dash}, preview.screen);
     std::vector<PointF> curve;
     std::vector<Point> integerScreen;
-    for (const PointF& p : preview.screen) integerScreen.push_back({static_cast<int32_t>(p.x), static_cast<int32_t>(p.y)});
+    for (const PointF& p : preview.screen)
+      integerScreen.push_back({static_cast<int32_t>(p.x), static_cast<int32_t>(p.y)});
     SmoothCurve(integerScreen, curve);
     g.DrawLines(Pen{0xFFFF0000}, curve);
   } else {

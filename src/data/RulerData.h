@@ -36,8 +36,7 @@ class CRulerData : public CLineData {
 
   // The outline of one stroke along `pts` (normally this ruler's own points): length in pixels,
   // height the pixel distance of y = 100, thickness the pen's. May lower taperStart.
-  void BuildOutline(const std::vector<Point>& pts, int length, int height, float thickness,
-                    std::vector<PointF>& out);
+  void BuildOutline(const std::vector<Point>& pts, int length, int height, float thickness, std::vector<PointF>& out);
   static void SmoothCurve(const std::vector<Point>& pts, std::vector<PointF>& out);
   static void SmoothCurve(const std::vector<PointF>& pts, std::vector<PointF>& out);
 

@@ -27,8 +27,8 @@ bool MoveReplacing(const std::string& from, const std::string& to, std::string& 
   if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   const DWORD code = GetLastError();
   wchar_t buffer[500] = {};
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                 buffer, 500, nullptr);
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+                                 500, nullptr);
   std::wstring wide(buffer, n);
   while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n')) wide.pop_back();
   error = PathToUtf8(std::filesystem::path(wide));

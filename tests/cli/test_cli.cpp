@@ -105,8 +105,10 @@ TEST_F(Cli, PrintsAndDrawsTheOutline) {
   const auto png = ReadBytes(data.File("stroke.png"));
   ASSERT_GT(png.size(), 8u);
   EXPECT_EQ(png[1], 'P');
-  r = Run(Data() + " outline --points '0,0;50,50;100,0' --curve --length 300 --ruler-height 30 --thickness 12"
-          " --png '" + data.File("preview.png") + "' --preview");
+  r = Run(Data() +
+          " outline --points '0,0;50,50;100,0' --curve --length 300 --ruler-height 30 --thickness 12"
+          " --png '" +
+          data.File("preview.png") + "' --preview");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_GT(nlohmann::json::parse(r.out)["points"].size(), 40u);
   EXPECT_GT(ReadBytes(data.File("preview.png")).size(), 100u);

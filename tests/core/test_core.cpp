@@ -38,10 +38,10 @@ TEST(Encoding, RoundTripsJapaneseAndAscii) {
 }
 
 TEST(Encoding, RefusesWhatTheOtherSideCannotHold) {
-  EXPECT_FALSE(Utf8ToCp932("한국어").has_value());   // Hangul has no code page 932 form
+  EXPECT_FALSE(Utf8ToCp932("한국어").has_value());            // Hangul has no code page 932 form
   EXPECT_FALSE(Utf8ToCp932("\xF0\x9F\x98\x80").has_value());  // emoji
-  EXPECT_FALSE(Utf8ToCp932("\xFF\xFE").has_value());  // not UTF-8
-  EXPECT_FALSE(Cp932ToUtf8("\x83").has_value());      // lead byte without its trail
+  EXPECT_FALSE(Utf8ToCp932("\xFF\xFE").has_value());          // not UTF-8
+  EXPECT_FALSE(Cp932ToUtf8("\x83").has_value());              // lead byte without its trail
   EXPECT_EQ(IsCp932LeadByte(0x83), true);
   EXPECT_EQ(IsCp932LeadByte(0x5C), false);
 }

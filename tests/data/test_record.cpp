@@ -17,7 +17,9 @@ class RecordNames : public ::testing::Test {
  protected:
   TempDataFolder data;
   RecordingMessageService messages;
-  std::string RulerPath(const std::string& name) { return data.Path() + "ruler" + PathSeparator() + name + ".qmfruler"; }
+  std::string RulerPath(const std::string& name) {
+    return data.Path() + "ruler" + PathSeparator() + name + ".qmfruler";
+  }
 };
 
 TEST_F(RecordNames, TrimsReservedCharactersFromBothEndsOnly) {
@@ -91,7 +93,8 @@ TEST_F(RecordNames, UnknownKindFailsSilently) {
 
 TEST_F(RecordNames, ListsStoredNamesSortedWithoutLatestOrOtherFiles) {
   EnsureRecordFolder(RecordKind::Ruler);
-  for (const char* file : {"b.qmfruler", "a.qmfruler", "latest.qmfruler", "c.qmflayout", ".qmfruler", "x.qmfruler.saving"})
+  for (const char* file :
+       {"b.qmfruler", "a.qmfruler", "latest.qmfruler", "c.qmflayout", ".qmfruler", "x.qmfruler.saving"})
     WriteBytes(data.Path() + "ruler" + PathSeparator() + file, {0});
   MakeDirectory(data.Path() + "ruler" + PathSeparator() + "dir.qmfruler");
   EXPECT_EQ(ListRecordNames(RecordKind::Ruler), (std::vector<std::string>{"", "a", "b"}));

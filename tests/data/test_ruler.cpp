@@ -15,9 +15,9 @@ using test::WriteBytes;
 using Bytes = std::vector<unsigned char>;
 
 // Magic, version 1000, mode 0, two points: (0, 0) and (100, 0).
-const Bytes kDefaultRulerFile = {9, 0, '.', 'q', 'm', 'f', 'r', 'u', 'l', 'e', 'r', 0xE8, 3, 0, 0,  //
-                                 0, 2, 0,   0,   0,   0,   0,   0,   0,   0,   0,   0,    0,         //
-                                 100, 0, 0, 0, 0, 0, 0, 0};
+const Bytes kDefaultRulerFile = {9,   0, '.', 'q', 'm', 'f', 'r', 'u', 'l', 'e', 'r', 0xE8, 3, 0, 0,  //
+                                 0,   2, 0,   0,   0,   0,   0,   0,   0,   0,   0,   0,    0,        //
+                                 100, 0, 0,   0,   0,   0,   0,   0};
 
 class Ruler : public ::testing::Test {
  protected:
@@ -130,7 +130,8 @@ TEST_F(Ruler, MissingFilesFallBack) {
 TEST_F(Ruler, CorruptFilesTakeTheErrorPathWithoutOverreading) {
   const std::vector<std::pair<Bytes, std::string>> cases = {
       {{}, "ファイルが途中で切れているか、壊れています。"},
-      {Bytes(kDefaultRulerFile.begin(), kDefaultRulerFile.begin() + 30), "ファイルが途中で切れているか、壊れています。"},
+      {Bytes(kDefaultRulerFile.begin(), kDefaultRulerFile.begin() + 30),
+       "ファイルが途中で切れているか、壊れています。"},
       {{8, 0, '.', 'q', 'm', 'f', 'r', 'u', 'l', 'e', 'r'}, "未対応形式のファイルです。"},
       {{9, 0, '.', 'q', 'm', 'f', 'l', 'a', 'y', 'o', 'u', 0xE8, 3, 0, 0}, "未対応形式のファイルです。"},
   };
@@ -246,13 +247,13 @@ TEST_F(Ruler, PreviewDrawsOutlineGuidesAndHandles) {
   ASSERT_TRUE(canvas.Ok());
   // left 5, top 100 (the axis), right 295, bottom 195.
   r.DrawPreview(canvas, 1, 5, 100, 295, 195);
-  EXPECT_EQ(canvas.GetPixel(2, 2), 0xFFFFFFFFu);           // background
-  EXPECT_EQ(canvas.GetPixel(60, 95), 0xFFD3D3D3u);         // inside the stroke (thickness 20)
+  EXPECT_EQ(canvas.GetPixel(2, 2), 0xFFFFFFFFu);              // background
+  EXPECT_EQ(canvas.GetPixel(60, 95), 0xFFD3D3D3u);            // inside the stroke (thickness 20)
   EXPECT_EQ(canvas.GetPixel(20, 100 - 95 / 2), 0xFFFFA500u);  // upper guide
-  EXPECT_EQ(canvas.GetPixel(150, 150), 0xFFFFA500u);       // centre guide
-  EXPECT_EQ(canvas.GetPixel(5, 60), 0xFF00FFFFu);          // the frame's left side
-  EXPECT_EQ(canvas.GetPixel(295, 100), 0xFF0000FFu);       // the selected handle (second point)
-  EXPECT_EQ(canvas.GetPixel(5, 100), 0xFF000000u);         // the first handle
+  EXPECT_EQ(canvas.GetPixel(150, 150), 0xFFFFA500u);          // centre guide
+  EXPECT_EQ(canvas.GetPixel(5, 60), 0xFF00FFFFu);             // the frame's left side
+  EXPECT_EQ(canvas.GetPixel(295, 100), 0xFF0000FFu);          // the selected handle (second point)
+  EXPECT_EQ(canvas.GetPixel(5, 100), 0xFF000000u);            // the first handle
 }
 
 }  // namespace

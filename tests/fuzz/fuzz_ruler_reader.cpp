@@ -1,10 +1,11 @@
 // Feeds arbitrary bytes to the ruler reader: it must reject or read them, never crash,
 // never read past the file and never allocate beyond what the file holds.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "data/RecordFile.h"
 #include "data/RulerData.h"

@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 TempDataFolder::TempDataFolder() {
   static std::atomic<int> counter{0};
   std::random_device random;
-  const fs::path dir = fs::temp_directory_path() /
-                       ("lumbra-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+  const fs::path dir =
+      fs::temp_directory_path() / ("lumbra-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
   fs::create_directories(dir);
   path_ = PathToUtf8(dir) + PathSeparator();
   SetDataFolder(path_);

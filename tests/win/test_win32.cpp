@@ -67,16 +67,17 @@ DWORD WINAPI RunAnswerer(void* answerer) {
 }
 
 TEST(Win32, MessageBoxesAreOwnedAndAnswered) {
-  HWND window = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                nullptr, nullptr);
+  HWND window =
+      CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
   SetMessageOwner(window);
   Win32MessageService service;
-  for (const auto& [button, expected] : {std::pair{WPARAM{IDOK}, MessageAnswer::Ok}, {WPARAM{IDCANCEL}, MessageAnswer::Cancel}}) {
+  for (const auto& [button, expected] :
+       {std::pair{WPARAM{IDOK}, MessageAnswer::Ok}, {WPARAM{IDCANCEL}, MessageAnswer::Cancel}}) {
     BoxAnswerer answerer(L"確認", button);
     HANDLE thread = CreateThread(nullptr, 0, RunAnswerer, &answerer, 0, nullptr);
-    const MessageAnswer answer = service.Show("上書きしてもよろしいですか？", "確認", MessageIcon::Question,
-                                              MessageButtons::OkCancel);
+    const MessageAnswer answer =
+        service.Show("上書きしてもよろしいですか？", "確認", MessageIcon::Question, MessageButtons::OkCancel);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     ASSERT_TRUE(answerer.found);
