@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,14 +45,13 @@ class CLineData {
   virtual void ReadFile(const std::string& path) = 0;
 
  protected:
-  // The load and save steps shared by every kind: path, magic and version checks, the
-  // fallback to "latest" and then to the defaults with their messages, and the safe write.
-  // readBody reads what follows the version; writeBody writes it.
+  // Load with the shared fallbacks (see LoadRecordFile), reading through ReadFile.
   bool LoadRecord(RecordKind kind, const std::string& recordName);
-  // Opens `path` and checks the magic and the version, then hands over to readBody.
-  static void ReadRecord(RecordKind kind, const std::string& path, const std::function<void(RecordReader&)>& readBody);
-  bool SaveRecord(RecordKind kind, const std::string& recordName, bool asLatest,
-                  const std::function<void(RecordWriter&)>& writeBody) const;
+
+  // The body both rulers and layouts store: the mode byte, the point count and the points.
+  // The stored mode byte goes through modeFromByte; the object changes only once all is read.
+  void ReadModeAndPoints(RecordReader& reader, uint8_t (*modeFromByte)(uint8_t));
+  void WriteModeAndPoints(RecordWriter& writer) const;
 
   std::vector<Point> points;
   std::string name = kLatestName;

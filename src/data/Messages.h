@@ -10,6 +10,7 @@ inline constexpr char kCaptionConfirm[] = "確認";  // string 1019
 inline constexpr char kOverwrite[] =               // string 1020
     "%sという名前を持つファイルはすでに存在しています。上書きしてもよろしいですか？";
 inline constexpr char kNameNotRepresentable[] = "[%s]という登録名には、登録名に使えない文字が含まれています。";
+inline constexpr char kNameNotStorable[] = "レイアウトまたは定規の登録名に、保存できない文字が含まれています。";
 inline constexpr char kCaptionReadError[] = "ファイル読み込みエラー";
 inline constexpr char kCaptionWriteError[] = "ファイル書き込みエラー";
 inline constexpr char kUnsupportedFormat[] = "未対応形式のファイルです。";

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "data/Messages.h"
+#include "platform/MessageService.h"
 
 namespace lumbra {
 namespace {
@@ -111,6 +112,57 @@ void RecordWriter::Commit() {
   std::string error;
   if (!MoveReplacing(temporary_, path_, error)) throw FileError(error);
   committed_ = true;
+}
+
+namespace {
+constexpr int32_t kVersion = 1000;
+}  // namespace
+
+void ReadRecordFile(RecordKind kind, const std::string& path, const std::function<void(RecordReader&)>& readBody) {
+  RecordReader reader(path);
+  if (ReadRecordString(reader) != RecordExtension(kind)) throw FileError(text::kUnsupportedFormat);
+  if (reader.ReadInt32() < kVersion) throw FileError(text::kUnsupportedVersion);
+  readBody(reader);
+}
+
+bool SaveRecordFile(RecordKind kind, const std::string& name, bool asLatest,
+                    const std::function<void(RecordWriter&)>& writeBody) {
+  std::string path = name;
+  if (!PrepareRecordPath(static_cast<int>(kind), asLatest, path)) return false;
+  try {
+    RecordWriter writer(path);
+    WriteRecordString(writer, RecordExtension(kind));
+    writer.WriteInt32(kVersion);
+    writeBody(writer);
+    writer.Commit();
+    return true;
+  } catch (const FileError& error) {
+    ShowMessage(path + "\r\n" + error.what(), text::kCaptionWriteError, MessageIcon::Error);
+    return false;
+  }
+}
+
+bool LoadRecordFile(RecordKind kind, const std::string& name, const RecordLoader& loader) {
+  const std::string path = RecordPath(kind, name);
+  const bool isLatest = name == kLatestName;
+  if (isLatest && !FileExists(path)) {
+    loader.setDefaults();
+    return true;
+  }
+  try {
+    loader.readFile(path);
+    return true;
+  } catch (const FileError& error) {
+    const std::string message =
+        path + "\r\n" + error.what() + (isLatest ? text::kLoadingDefaults : text::kLoadingLatest);
+    ShowMessage(message, text::kCaptionReadError, MessageIcon::Warning);
+    if (isLatest) {
+      loader.setDefaults();
+    } else {
+      loader.loadLatest();
+    }
+    return false;
+  }
 }
 
 }  // namespace lumbra

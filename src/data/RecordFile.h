@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "data/Record.h"
 #include "platform/FileSystem.h"
 
 namespace lumbra {
@@ -59,5 +61,24 @@ class RecordWriter {
 // passed through as they are). Writing keeps the bytes up to the first zero, at most 65535.
 void WriteRecordString(RecordWriter& writer, std::string_view bytes);
 std::string ReadRecordString(RecordReader& reader);
+
+// Opens a record file of `kind`, checks its magic and version, then hands over to readBody.
+void ReadRecordFile(RecordKind kind, const std::string& path, const std::function<void(RecordReader&)>& readBody);
+
+// Saves a record: the path through PrepareRecordPath (which may refuse or ask), then the magic,
+// the version and writeBody, into a temporary file that replaces the record only when complete.
+// A failure shows the write-error message; the record that was there is kept.
+bool SaveRecordFile(RecordKind kind, const std::string& name, bool asLatest,
+                    const std::function<void(RecordWriter&)>& writeBody);
+
+// Loads a record with the fallbacks every kind shares: a missing "latest" gives the defaults
+// silently; any failure is told, then a named record falls back to "latest" and "latest" to
+// the defaults. True when the record itself was read (or a missing "latest" defaulted).
+struct RecordLoader {
+  std::function<void(const std::string& path)> readFile;  // throws FileError
+  std::function<void()> setDefaults;
+  std::function<void()> loadLatest;
+};
+bool LoadRecordFile(RecordKind kind, const std::string& name, const RecordLoader& loader);
 
 }  // namespace lumbra

@@ -1,6 +1,5 @@
 #include "data/RulerData.h"
 
-#include "data/Messages.h"
 #include "data/RecordFile.h"
 #include "engine/Bitmap.h"
 #include "engine/Graphics.h"
@@ -46,30 +45,15 @@ void CRulerData::SetLengthPercent(float value) { lengthPercent = ClampPercent(va
 bool CRulerData::Load(const std::string& recordName) { return LoadRecord(RecordKind::Ruler, recordName); }
 
 void CRulerData::ReadFile(const std::string& path) {
-  ReadRecord(RecordKind::Ruler, path, [this](RecordReader& reader) {
-    const uint8_t storedMode = reader.ReadByte();
-    const int32_t count = reader.ReadInt32();
-    // Each point takes 8 bytes: a count that the rest of the file cannot hold is corrupt.
-    if (count < 0 || static_cast<uint64_t>(count) > reader.Remaining() / 8) throw FileError(text::kTruncatedFile);
-    std::vector<Point> read(static_cast<size_t>(count));
-    for (Point& p : read) {
-      p.x = reader.ReadInt32();
-      p.y = reader.ReadInt32();
-    }
-    mode = storedMode == kCurve ? kCurve : kStraight;
-    points = std::move(read);
+  // Only the byte 1 means a curve.
+  ReadRecordFile(RecordKind::Ruler, path, [this](RecordReader& reader) {
+    ReadModeAndPoints(reader, [](uint8_t b) { return b == kCurve ? kCurve : kStraight; });
   });
 }
 
 bool CRulerData::Save(const std::string& recordName, bool asLatest) {
-  return SaveRecord(RecordKind::Ruler, recordName, asLatest, [this](RecordWriter& writer) {
-    writer.WriteByte(mode);
-    writer.WriteInt32(static_cast<int32_t>(points.size()));
-    for (const Point& p : points) {
-      writer.WriteInt32(p.x);
-      writer.WriteInt32(p.y);
-    }
-  });
+  return SaveRecordFile(RecordKind::Ruler, recordName, asLatest,
+                    [this](RecordWriter& writer) { WriteModeAndPoints(writer); });
 }
 
 void CRulerData::BuildOutline(const std::vector<Point>& pts, int length, int height, float thickness,

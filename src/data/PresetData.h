@@ -1,0 +1,47 @@
+// A preset: the layout, the ruler and every drawing setting of one effect.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "data/LayoutData.h"
+#include "data/RulerData.h"
+
+namespace lumbra {
+
+class CPresetData {
+ public:
+  static constexpr int16_t kAngleFollowsPath = -32768;
+
+  CPresetData();
+
+  void SetDefaults();
+  bool Load(const std::string& name);
+  bool Save(const std::string& name, bool asLatest);
+  // Reads a preset file from any path (its layout and ruler load by name from the data
+  // folder, with their own fallbacks). Throws FileError; the preset is unchanged on failure.
+  void ReadFile(const std::string& path);
+
+  bool grayscale = false;  // run-time only: the target is a grey picture
+  CLayoutData layout;
+  CRulerData ruler;
+  uint32_t color = 0xFF000000;  // ARGB, always opaque
+  uint8_t antialias = 0;
+  uint8_t lengthFromMask = 0;
+  uint8_t drawSide = 1;  // 0 right/inside, 1 left/outside, 2 both point-symmetric, 3 both mirror-symmetric
+  int16_t angle = kAngleFollowsPath;
+  int32_t interval = 10;
+  uint8_t jitter = 0;
+  int32_t overshoot = 0;
+  uint8_t pathPosition = 0;  // 0 frame, 1 centre, 2 left/top, 3 right/bottom
+  uint8_t penTip = 0;        // 0 G pen, 1 mill pen
+  int32_t height = 40;
+  int32_t length = 200;
+  uint8_t minLengthPercent = 70;
+  int32_t thickness = 10;
+  uint8_t minThicknessPercent = 100;
+  uint8_t taperStart = 50;
+  uint8_t fixedTaper = 1;
+};
+
+}  // namespace lumbra
