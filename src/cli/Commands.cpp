@@ -10,6 +10,9 @@
 #include "cli/Json.h"
 #include "cli/Png.h"
 #include "data/RecordFile.h"
+#include "data/PresetData.h"
+#include "ui/editors/model/PathGenerators.h"
+#include "ui/editors/model/PointFile.h"
 #include "data/RulerData.h"
 #include "engine/Bitmap.h"
 #include "engine/Graphics.h"
@@ -55,14 +58,21 @@ std::vector<Point> ParseRulerPoints(const std::string& text) {
   return points;
 }
 
-// The kind of a record file, from its magic.
-std::optional<RecordKind> FileKind(const std::string& path) {
+// The kind and version of a record file, from its magic.
+struct FileHeader {
+  std::optional<RecordKind> kind;
+  int32_t version = 0;
+};
+
+FileHeader ReadHeader(const std::string& path) {
   RecordReader reader(path);
   const std::string magic = ReadRecordString(reader);
+  FileHeader header;
   for (RecordKind kind : {RecordKind::Preset, RecordKind::Layout, RecordKind::Ruler}) {
-    if (magic == RecordExtension(kind)) return kind;
+    if (magic == RecordExtension(kind)) header.kind = kind;
   }
-  return std::nullopt;
+  if (header.kind) header.version = reader.ReadInt32();
+  return header;
 }
 
 void Print(const nlohmann::json& value) { std::cout << value.dump() << "\n"; }
@@ -91,21 +101,198 @@ void SaveRuler(const std::string& name, const std::string& pointsText, bool curv
   if (!ruler.Save(name, asLatest)) throw CommandError("the ruler was not saved");
 }
 
+// A comma-separated list of exactly `count` integers.
+std::vector<int> ParseInts(const std::string& option, const std::string& text, size_t count, const char* form) {
+  std::vector<int> values;
+  std::stringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    size_t used = 0;
+    long long v = 0;
+    try {
+      v = std::stoll(item, &used);
+    } catch (const std::exception&) {
+      used = 0;
+    }
+    if (used == 0 || item.find_first_not_of(" \t", used) != std::string::npos || v < INT32_MIN || v > INT32_MAX)
+      throw UsageError(option + ": \"" + item + "\" is not a whole number");
+    values.push_back(static_cast<int>(v));
+  }
+  if (values.size() != count) throw UsageError(option + ": write it as " + form);
+  return values;
+}
+
+void CheckRange(const std::string& what, long long value, long long min, long long max) {
+  if (value < min || value > max)
+    throw UsageError(what + ": " + std::to_string(value) + " is outside " + std::to_string(min) + " to " +
+                     std::to_string(max));
+}
+
+void CheckRange(const std::string& what, int value, SpinRange range) { CheckRange(what, value, range.min, range.max); }
+
+struct LayoutOptions {
+  std::string name, points, circle, line, polygon, import;
+  bool asLatest = false;
+};
+
+void SaveLayout(const LayoutOptions& o) {
+  CLayoutData layout;
+  if (!o.points.empty()) {
+    layout.GetPoints() = ParsePoints(o.points);
+    if (layout.GetPoints().empty()) throw UsageError("--points: a path needs at least one point");
+    layout.SetMode(CLayoutData::kLine);
+  } else if (!o.circle.empty()) {
+    const auto v = ParseInts("--circle", o.circle, 6, "cx,cy,rx,ry,start,sweep");
+    layout.SetCircle(v[0], v[1], v[2], v[3], v[4], v[5]);
+  } else if (!o.line.empty()) {
+    const auto v = ParseInts("--line", o.line, 5, "sx,sy,ex,ey,divisions");
+    LineGenerator g{v[0], v[1], v[2], v[3], v[4]};
+    const char* names[] = {"start x", "start y", "end x", "end y"};
+    for (int i = 0; i < 4; ++i) CheckRange(std::string("--line ") + names[i], v[i], LineGenerator::kCoordinateRange);
+    CheckRange("--line divisions", v[4], LineGenerator::kDivisionsRange);
+    g.Apply(layout);
+  } else if (!o.polygon.empty()) {
+    const auto v = ParseInts("--polygon", o.polygon, 7, "cx,cy,rx,ry,vertices,start,divisions");
+    PolygonGenerator g{v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
+    CheckRange("--polygon cx", v[0], PolygonGenerator::kCentreRange);
+    CheckRange("--polygon cy", v[1], PolygonGenerator::kCentreRange);
+    CheckRange("--polygon rx", v[2], PolygonGenerator::kRadiusRange);
+    CheckRange("--polygon ry", v[3], PolygonGenerator::kRadiusRange);
+    CheckRange("--polygon vertices", v[4], PolygonGenerator::kVerticesRange);
+    CheckRange("--polygon start", v[5], PolygonGenerator::kStartAngleRange);
+    CheckRange("--polygon divisions", v[6], PolygonGenerator::kDivisionsRange);
+    g.Apply(layout);
+  } else {
+    const PointFileResult result = ImportPointFile(o.import, layout);
+    if (!result.ok) throw CommandError(o.import + "\n" + result.error);
+    std::cerr << result.Summary() << "\n";
+  }
+  if (!layout.Save(o.name, o.asLatest)) throw CommandError("the layout was not saved");
+}
+
+// Loads a stored record by name for a preset; unlike the dialog's lists, a name that is not
+// stored is an error here rather than a silent fallback.
+void LoadNamed(CLineData& line, RecordKind kind, const std::string& name, const char* what) {
+  if (name != kLatestName && !FileExists(RecordPath(kind, name)))
+    throw CommandError(std::string("there is no ") + what + " named \"" + name + "\"");
+  if (!line.Load(name)) throw CommandError(std::string("the ") + what + " \"" + name + "\" could not be read");
+}
+
+void LoadPreset(CPresetData& preset, const std::string& name) {
+  if (name != kLatestName && !FileExists(RecordPath(RecordKind::Preset, name)))
+    throw CommandError("there is no preset named \"" + name + "\"");
+  if (!preset.Load(name)) throw CommandError("the preset \"" + name + "\" could not be read");
+}
+
+struct PresetOptions {
+  std::string name, layout, ruler, from, color, angle, pen;
+  std::optional<int> antialias, lengthFromMask, drawSide, interval, jitter, overshoot, pathPosition, height, length,
+      minLength, thickness, minThickness, taperStart, fixedTaper;
+  bool asLatest = false;
+};
+
+void SavePreset(const PresetOptions& o) {
+  CPresetData preset;
+  if (!o.from.empty()) LoadPreset(preset, o.from);
+  if (!o.layout.empty()) LoadNamed(preset.layout, RecordKind::Layout, o.layout, "layout");
+  if (!o.ruler.empty()) LoadNamed(preset.ruler, RecordKind::Ruler, o.ruler, "ruler");
+  if (!o.color.empty()) {
+    const std::string& c = o.color;
+    if (c.size() != 7 || c[0] != '#' || c.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
+      throw UsageError("--color: write the colour as #RRGGBB");
+    preset.color = 0xFF000000u | static_cast<uint32_t>(std::stoul(c.substr(1), nullptr, 16));
+  }
+  if (!o.angle.empty()) {
+    if (o.angle == "path") {
+      preset.angle = CPresetData::kAngleFollowsPath;
+    } else {
+      const int a = ParseInts("--angle", o.angle, 1, "degrees (-179 to 180) or path")[0];
+      CheckRange("--angle", a, -179, 180);
+      preset.angle = static_cast<int16_t>(a);
+    }
+  }
+  if (!o.pen.empty()) preset.penTip = o.pen == "mill" ? 1 : 0;
+  const auto set = [](auto& field, const std::optional<int>& value, const char* option, int min, int max) {
+    if (!value) return;
+    CheckRange(option, *value, min, max);
+    field = static_cast<std::remove_reference_t<decltype(field)>>(*value);
+  };
+  set(preset.antialias, o.antialias, "--antialias", 0, 1);
+  set(preset.lengthFromMask, o.lengthFromMask, "--length-from-mask", 0, 1);
+  set(preset.drawSide, o.drawSide, "--draw-side", 0, 3);
+  set(preset.interval, o.interval, "--interval", 1, 5000);
+  set(preset.jitter, o.jitter, "--jitter", 0, 4);
+  set(preset.overshoot, o.overshoot, "--overshoot", 0, 5000);
+  set(preset.pathPosition, o.pathPosition, "--path-position", 0, 3);
+  set(preset.height, o.height, "--height", 1, 1000);
+  set(preset.length, o.length, "--length", 5, 10000);
+  set(preset.minLengthPercent, o.minLength, "--min-length", 1, 100);
+  set(preset.thickness, o.thickness, "--thickness", 1, 1000);
+  set(preset.minThicknessPercent, o.minThickness, "--min-thickness", 1, 100);
+  set(preset.taperStart, o.taperStart, "--taper-start", 0, 100);
+  set(preset.fixedTaper, o.fixedTaper, "--fixed-taper", 0, 1);
+  if (!preset.Save(o.name, o.asLatest)) throw CommandError("the preset was not saved");
+}
+
+std::string ColorText(uint32_t argb) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%06X", argb & 0xFFFFFF);
+  return text;
+}
+
+nlohmann::json PresetJson(const CPresetData& p, const std::string& layoutName, const std::string& rulerName) {
+  nlohmann::json angle = p.angle == CPresetData::kAngleFollowsPath ? nlohmann::json("path") : nlohmann::json(p.angle);
+  return {{"layout", layoutName},
+          {"ruler", rulerName},
+          {"color", ColorText(p.color)},
+          {"antialias", p.antialias},
+          {"lengthFromMask", p.lengthFromMask},
+          {"drawSide", p.drawSide},
+          {"angle", angle},
+          {"interval", p.interval},
+          {"jitter", p.jitter},
+          {"overshoot", p.overshoot},
+          {"pathPosition", p.pathPosition},
+          {"penTip", p.penTip},
+          {"height", p.height},
+          {"length", p.length},
+          {"minLengthPercent", p.minLengthPercent},
+          {"thickness", p.thickness},
+          {"minThicknessPercent", p.minThicknessPercent},
+          {"taperStart", p.taperStart},
+          {"fixedTaper", p.fixedTaper}};
+}
+
 void Show(const std::string& path) {
-  std::optional<RecordKind> kind;
   try {
-    kind = FileKind(path);
+    const FileHeader header = ReadHeader(path);
+    nlohmann::json out;
+    switch (header.kind.value_or(RecordKind::Preset)) {
+      case RecordKind::Ruler:
+      case RecordKind::Layout: {
+        CRulerData ruler;
+        CLayoutData layout;
+        CLineData& line = header.kind == RecordKind::Ruler ? static_cast<CLineData&>(ruler) : layout;
+        line.ReadFile(path);
+        out = {{"kind", header.kind == RecordKind::Ruler ? "ruler" : "layout"},
+               {"version", header.version},
+               {"mode", line.GetMode()},
+               {"points", PointsJson(line.GetPoints())}};
+        break;
+      }
+      case RecordKind::Preset: {
+        CPresetData preset;
+        std::string layoutName, rulerName;
+        preset.ReadFile(path, &layoutName, &rulerName);
+        out = {{"kind", "preset"}, {"version", header.version}};
+        out.update(PresetJson(preset, layoutName, rulerName));
+        break;
+      }
+    }
+    Print(out);
   } catch (const FileError& error) {
     throw CommandError(path + "\n" + error.what());
   }
-  if (kind != RecordKind::Ruler) throw CommandError(path + "\n" + "未対応形式のファイルです。");
-  CRulerData ruler;
-  try {
-    ruler.ReadFile(path);
-  } catch (const FileError& error) {
-    throw CommandError(path + "\n" + error.what());
-  }
-  Print({{"kind", "ruler"}, {"version", 1000}, {"mode", ruler.GetMode()}, {"points", PointsJson(ruler.GetPoints())}});
 }
 
 struct OutlineOptions {
@@ -194,6 +381,49 @@ int RunLumbra(int argc, char** argv) {
   rulerSave->add_flag("--latest", rulerLatest, "Store it as the working ruler \"latest\"");
   rulerSave->add_flag("--yes", yes, "Answer OK when asked to overwrite");
 
+  auto* layoutCmd = app.add_subcommand("layout", "Author layouts");
+  layoutCmd->require_subcommand(1);
+  auto* layoutSave = layoutCmd->add_subcommand("save", "Store a layout under a name");
+  LayoutOptions lo;
+  layoutSave->add_option("name", lo.name, "Record name")->required();
+  auto* sources = layoutSave->add_option_group("source", "Where the layout comes from");
+  sources->add_option("--points", lo.points, "A path \"x,y;x,y;...\" in percent of the picture");
+  sources->add_option("--circle", lo.circle, "An arc: cx,cy,rx,ry,start,sweep (percent, degrees)");
+  sources->add_option("--line", lo.line, "A straight line in divisions: sx,sy,ex,ey,n");
+  sources->add_option("--polygon", lo.polygon, "A polygon: cx,cy,rx,ry,vertices,start,divisions");
+  sources->add_option("--import", lo.import, "A comma-separated point file");
+  sources->require_option(1);
+  layoutSave->add_flag("--latest", lo.asLatest, "Store it as the working layout \"latest\"");
+  layoutSave->add_flag("--yes", yes, "Answer OK when asked to overwrite");
+
+  auto* presetCmd = app.add_subcommand("preset", "Author presets");
+  presetCmd->require_subcommand(1);
+  auto* presetSave = presetCmd->add_subcommand("save", "Store a preset under a name");
+  PresetOptions po;
+  presetSave->add_option("name", po.name, "Record name")->required();
+  presetSave->add_option("--layout", po.layout, "A stored layout");
+  presetSave->add_option("--ruler", po.ruler, "A stored ruler");
+  presetSave->add_option("--from", po.from, "Start from this stored preset instead of the defaults");
+  presetSave->add_option("--color", po.color, "Drawing colour #RRGGBB");
+  presetSave->add_option("--antialias", po.antialias, "0 or 1");
+  presetSave->add_option("--length-from-mask", po.lengthFromMask, "0 or 1");
+  presetSave->add_option("--draw-side", po.drawSide, "0 right/inside, 1 left/outside, 2 both point-symmetric, 3 both mirrored");
+  presetSave->add_option("--angle", po.angle, "Fixed angle in degrees (-179 to 180), or path");
+  presetSave->add_option("--interval", po.interval, "Spacing in pixels (1 to 5000)");
+  presetSave->add_option("--jitter", po.jitter, "0 to 4");
+  presetSave->add_option("--overshoot", po.overshoot, "Pixels (0 to 5000)");
+  presetSave->add_option("--path-position", po.pathPosition, "0 frame, 1 centre, 2 left/top, 3 right/bottom");
+  presetSave->add_option("--pen", po.pen, "g or mill")->check(CLI::IsMember({"g", "mill"}));
+  presetSave->add_option("--height", po.height, "Pixels (1 to 1000)");
+  presetSave->add_option("--length", po.length, "Pixels (5 to 10000)");
+  presetSave->add_option("--min-length", po.minLength, "Percent (1 to 100)");
+  presetSave->add_option("--thickness", po.thickness, "Pixels (1 to 1000)");
+  presetSave->add_option("--min-thickness", po.minThickness, "Percent (1 to 100)");
+  presetSave->add_option("--taper-start", po.taperStart, "Percent (0 to 100)");
+  presetSave->add_option("--fixed-taper", po.fixedTaper, "0 or 1");
+  presetSave->add_flag("--latest", po.asLatest, "Store it as the working preset \"latest\"");
+  presetSave->add_flag("--yes", yes, "Answer OK when asked to overwrite");
+
   std::string showPath;
   auto* show = app.add_subcommand("show", "Print a record file as JSON");
   show->add_option("file", showPath, "A .qmfruler, .qmflayout or .qmfpreset file")->required();
@@ -241,6 +471,8 @@ int RunLumbra(int argc, char** argv) {
   try {
     if (*list) List(listWhat);
     if (*rulerSave) SaveRuler(rulerName, rulerPoints, rulerCurve, rulerLatest);
+    if (*layoutSave) SaveLayout(lo);
+    if (*presetSave) SavePreset(po);
     if (*show) Show(showPath);
     if (*outline) Outline(o);
   } catch (const UsageError& e) {

@@ -61,4 +61,107 @@ bool WritePng(const Bitmap& bitmap, const std::string& path, std::string& error)
   return true;
 }
 
+namespace {
+
+// The picture as 8-bit RGBA rows, whatever its stored format.
+struct RgbaImage {
+  int width = 0, height = 0;
+  bool hasAlpha = false;
+  std::vector<png_byte> pixels;
+};
+
+// A hard limit on what we try to decode: 30000 x 30000 pixels.
+constexpr png_uint_32 kMaxSide = 30000;
+
+bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error) {
+  errno = 0;
+  FilePtr file = OpenFile(path, "rb");
+  if (!file) {
+    error = SystemErrorText(errno);
+    return false;
+  }
+  png_byte signature[8] = {};
+  if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
+    error = "not a PNG file";
+    return false;
+  }
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    error = "out of memory";
+    return false;
+  }
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    error = "the PNG file is damaged or unsupported";
+    return false;
+  }
+  png_init_io(png, file.get());
+  png_set_sig_bytes(png, 8);
+  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_read_info(png, info);
+  const png_uint_32 width = png_get_image_width(png, info);
+  const png_uint_32 height = png_get_image_height(png, info);
+  const int colorType = png_get_color_type(png, info);
+  image.hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+  png_set_expand(png);
+  png_set_strip_16(png);
+  png_set_gray_to_rgb(png);
+  png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  image.width = static_cast<int>(width);
+  image.height = static_cast<int>(height);
+  try {
+    image.pixels.resize(static_cast<size_t>(width) * height * 4);
+  } catch (const std::bad_alloc&) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    error = "not enough memory for a picture of " + std::to_string(width) + " x " + std::to_string(height);
+    return false;
+  }
+  std::vector<png_bytep> rows(height);
+  for (png_uint_32 y = 0; y < height; ++y) rows[y] = &image.pixels[static_cast<size_t>(y) * width * 4];
+  png_read_image(png, rows.data());
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  return true;
+}
+
+}  // namespace
+
+Bitmap ReadPng(const std::string& path, std::string& error) {
+  RgbaImage image;
+  if (!ReadRgba(path, image, error)) return {};
+  Bitmap bitmap(image.width, image.height);
+  if (!bitmap.Ok()) {
+    error = "not enough memory for a picture of " + std::to_string(image.width) + " x " + std::to_string(image.height);
+    return {};
+  }
+  for (int y = 0; y < image.height; ++y) {
+    const png_byte* in = &image.pixels[static_cast<size_t>(y) * image.width * 4];
+    uint8_t* out = bitmap.Row(y);
+    for (int x = 0; x < image.width; ++x, in += 4, out += 4) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+      out[3] = in[3];
+    }
+  }
+  return bitmap;
+}
+
+std::vector<uint8_t> ReadPngMask(const std::string& path, int& width, int& height, std::string& error) {
+  RgbaImage image;
+  if (!ReadRgba(path, image, error)) return {};
+  width = image.width;
+  height = image.height;
+  std::vector<uint8_t> mask(static_cast<size_t>(width) * height);
+  for (size_t i = 0; i < mask.size(); ++i) {
+    const png_byte* p = &image.pixels[i * 4];
+    mask[i] = image.hasAlpha ? p[3] : static_cast<uint8_t>((p[0] + p[1] + p[2] + 1) / 3);
+  }
+  return mask;
+}
+
 }  // namespace lumbra

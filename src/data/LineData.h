@@ -22,6 +22,9 @@ class CLineData {
   virtual bool Load(const std::string& name) = 0;
   virtual void SetDefaults() = 0;
   virtual void CopyTo(CLineData& target) const = 0;
+  // Reads a record file of this object's kind from any path, without messages or fallback.
+  // Throws FileError with the text the user sees; the object is unchanged on failure.
+  virtual void ReadFile(const std::string& path) = 0;
 
   std::vector<Point>& GetPoints() { return points; }
   const std::vector<Point>& GetPoints() const { return points; }
@@ -40,11 +43,6 @@ class CLineData {
   CLineData& operator=(const CLineData&) = default;
   ~CLineData() = default;
 
-  // Reads a record file of this object's kind from any path, without messages or fallback.
-  // Throws FileError with the text the user sees; the object is unchanged on failure.
-  virtual void ReadFile(const std::string& path) = 0;
-
- protected:
   // Load with the shared fallbacks (see LoadRecordFile), reading through ReadFile.
   bool LoadRecord(RecordKind kind, const std::string& recordName);
 

@@ -82,7 +82,7 @@ bool CPresetData::Load(const std::string& name) {
                          [this] { Load(kLatestName); }});
 }
 
-void CPresetData::ReadFile(const std::string& path) {
+void CPresetData::ReadFile(const std::string& path, std::string* layoutNameOut, std::string* rulerNameOut) {
   std::string layoutName, rulerName;
   Settings s{};
   // Everything is read before anything changes, so a short file leaves the preset as it was.
@@ -109,8 +109,13 @@ void CPresetData::ReadFile(const std::string& path) {
     s.fixedTaper = reader.ReadByte();
   });
   // The layout and the ruler load by name with their own messages and fallbacks.
-  layout.Load(layoutName);
-  ruler.Load(rulerName);
+  if (layoutNameOut && rulerNameOut) {
+    *layoutNameOut = layoutName;
+    *rulerNameOut = rulerName;
+  } else {
+    layout.Load(layoutName);
+    ruler.Load(rulerName);
+  }
   color = ArgbFromColorref(s.color);
   antialias = s.antialias;
   lengthFromMask = s.lengthFromMask;

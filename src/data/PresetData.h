@@ -18,9 +18,10 @@ class CPresetData {
   void SetDefaults();
   bool Load(const std::string& name);
   bool Save(const std::string& name, bool asLatest);
-  // Reads a preset file from any path (its layout and ruler load by name from the data
-  // folder, with their own fallbacks). Throws FileError; the preset is unchanged on failure.
-  void ReadFile(const std::string& path);
+  // Reads a preset file from any path. Its layout and ruler load by name from the data folder,
+  // with their own fallbacks, unless the names are asked for: then they are only handed out.
+  // Throws FileError; the preset is unchanged on failure.
+  void ReadFile(const std::string& path, std::string* layoutName = nullptr, std::string* rulerName = nullptr);
 
   bool grayscale = false;  // run-time only: the target is a grey picture
   CLayoutData layout;
