@@ -165,6 +165,8 @@ void SaveLayout(const LayoutOptions& o) {
   } else {
     const PointFileResult result = ImportPointFile(o.import, layout);
     if (!result.ok) throw CommandError(o.import + "\n" + result.error);
+    // The editor falls back to the default path here; a batch run should not store that unseen.
+    if (result.usedDefaults) throw CommandError(o.import + "\n" + result.Summary());
     std::cerr << result.Summary() << "\n";
   }
   if (!layout.Save(o.name, o.asLatest)) throw CommandError("the layout was not saved");

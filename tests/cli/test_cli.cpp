@@ -114,5 +114,55 @@ TEST_F(Cli, PrintsAndDrawsTheOutline) {
   EXPECT_GT(ReadBytes(data.File("preview.png")).size(), 100u);
 }
 
+TEST_F(Cli, AuthorsLayoutsAndPresets) {
+  ASSERT_EQ(Run(Data() + " layout save ring --circle 50,50,73,73,0,360").status, 0);
+  ASSERT_EQ(Run(Data() + " layout save diagonal --line 0,0,100,50,4").status, 0);
+  ASSERT_EQ(Run(Data() + " ruler save wave --points '0,0;50,-30;100,0' --curve").status, 0);
+  Result r = Run(Data() + " preset save focus --layout ring --ruler wave --color '#FF8000' --angle -45"
+                 " --interval 3 --pen mill --draw-side 2");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadBytes(data.File("layout/ring.qmflayout")).size(), 45u);
+
+  r = Run("show '" + data.File("preset/focus.qmfpreset") + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto preset = nlohmann::json::parse(r.out);
+  EXPECT_EQ(preset["kind"], "preset");
+  EXPECT_EQ(preset["layout"], "ring");
+  EXPECT_EQ(preset["ruler"], "wave");
+  EXPECT_EQ(preset["color"], "#FF8000");
+  EXPECT_EQ(preset["angle"], -45);
+  EXPECT_EQ(preset["interval"], 3);
+  EXPECT_EQ(preset["penTip"], 1);
+  EXPECT_EQ(preset["drawSide"], 2);
+  EXPECT_EQ(preset["length"], 200);  // untouched settings keep the defaults
+
+  // --from starts from a stored preset.
+  ASSERT_EQ(Run(Data() + " preset save thin --from focus --thickness 2").status, 0);
+  const auto thin = nlohmann::json::parse(Run("show '" + data.File("preset/thin.qmfpreset") + "'").out);
+  EXPECT_EQ(thin["interval"], 3);
+  EXPECT_EQ(thin["thickness"], 2);
+
+  r = Run("show '" + data.File("layout/diagonal.qmflayout") + "'");
+  EXPECT_EQ(nlohmann::json::parse(r.out)["points"],
+            nlohmann::json::parse("[[0,0],[25,13],[50,25],[75,38],[100,50]]"));
+  EXPECT_EQ(Run(Data() + " list presets").out, "focus\nthin\n");
+}
+
+TEST_F(Cli, RefusesBadPresetsAndLayouts) {
+  EXPECT_EQ(Run(Data() + " preset save p --interval 0").status, 2);
+  EXPECT_EQ(Run(Data() + " preset save p --angle 181").status, 2);
+  EXPECT_EQ(Run(Data() + " preset save p --color red").status, 2);
+  EXPECT_EQ(Run(Data() + " preset save p --draw-side 4").status, 2);
+  Result r = Run(Data() + " preset save p --ruler missing");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("missing"), std::string::npos);
+  EXPECT_EQ(Run(Data() + " layout save l --circle 1,2,3").status, 2);
+  EXPECT_EQ(Run(Data() + " layout save l --polygon 50,50,75,75,2,0,1").status, 2);  // too few vertices
+  EXPECT_EQ(Run(Data() + " layout save l --points '0,0' --circle 1,2,3,4,5,6").status, 2);
+  WriteBytes(data.File("junk.csv"), {0xFF, 0x00, 0x13, '\n'});
+  EXPECT_EQ(Run(Data() + " layout save l --import '" + data.File("junk.csv") + "'").status, 1);
+  EXPECT_EQ(Run(Data() + " list layouts").out, "");
+}
+
 }  // namespace
 }  // namespace lumbra
