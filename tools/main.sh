@@ -13,8 +13,12 @@ for preset in native win64 win32; do
 done
 
 mkdir -p out
-data=out/data
-./build/native/lumbra --data "$data" outline --length 400 --ruler-height 40 --thickness 24 --png out/stroke.png
-./build/native/lumbra --data "$data" outline --length 400 --ruler-height 40 --thickness 24 \
+lumbra=./build/native/lumbra
+# The default preset (a fresh data folder holds only defaults) and the shipped focus-line preset.
+"$lumbra" --data out/data render --preset latest samples/sample.png out/default.png
+"$lumbra" --data samples/data render --preset focus --svg out/focus.svg samples/sample.png out/focus.png
+"$lumbra" --data out/data outline --length 400 --ruler-height 40 --thickness 24 --png out/stroke.png >/dev/null
+"$lumbra" --data out/data outline --length 400 --ruler-height 40 --thickness 24 \
   --png out/ruler-preview.png --preview >/dev/null
-echo "main: wrote out/stroke.png and out/ruler-preview.png"
+echo "main: wrote $(pwd)/out/default.png and out/focus.png (and focus.svg, stroke.png, ruler-preview.png);"
+echo "main: plug-in builds of the core are in build/win64 and build/win32"
