@@ -13,7 +13,13 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 xvfb_pid=""
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+cleanup() {
+  if [ -n "$xvfb_pid" ]; then
+    # Close wine's connection to the display before the display goes.
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+  fi
+}
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
