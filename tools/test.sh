@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Every test: native, under the sanitizers, the Windows x64 build under wine64, the x86
-# build checked statically, and the ruler reader fuzzed for a bounded time.
+# build checked statically, and every reader fuzzed for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/setup.sh
 jobs=$(nproc)
-fuzz_seconds=${LUMBRA_FUZZ_SECONDS:-60}
+fuzz_seconds=${LUMBRA_FUZZ_SECONDS:-15}  # per fuzz target
 
 step() { printf '\n=== %s ===\n' "$*"; }
 
@@ -31,13 +31,32 @@ cmake --build --preset win32 -j "$jobs"
 bash tools/check-pe.sh build/win32/lumbra_tests.exe i386
 bash tools/check-pe.sh build/win64/lumbra_tests.exe x86-64
 
-step "fuzz (${fuzz_seconds}s)"
+step "fuzz (${fuzz_seconds}s per target)"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
-printf '\x09\x00.qmfruler\xe8\x03\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x64\x00\x00\x00\x00\x00\x00\x00' >"$corpus/default"
-./build/fuzz/fuzz_ruler_reader -max_total_time="$fuzz_seconds" -rss_limit_mb=1024 -print_final_stats=1 "$corpus" 2>&1 | tail -n 5
+# A tiny seed corpus for each target: valid files of its kind and a few awkward ones.
+seed() { mkdir -p "$corpus/$1" && printf "$3" >"$corpus/$1/$2"; }
+seed fuzz_ruler_reader default '\x09\x00.qmfruler\xe8\x03\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x64\x00\x00\x00\x00\x00\x00\x00'
+seed fuzz_layout_reader default '\x0a\x00.qmflayout\xe8\x03\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x64\x00\x00\x00'
+seed fuzz_layout_reader circle '\x0a\x00.qmflayout\xe8\x03\x00\x00\x01\x03\x00\x00\x00\x32\x00\x00\x00\x32\x00\x00\x00\x49\x00\x00\x00\x49\x00\x00\x00\x00\x00\x00\x00\x68\x01\x00\x00'
+# Names the layout "a" and the ruler "b" that the target stores in its data folder.
+seed fuzz_preset_reader named '\x0a\x00.qmfpreset\xe8\x03\x00\x00\x01\x00a\x01\x00b\x00\x00\x00\x00\x00\x00\x01\x00\x80\x0a\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x28\x00\x00\x00\xc8\x00\x00\x00\x46\x0a\x00\x00\x00\x64\x32\x01'
+seed fuzz_preset_reader missing '\x0a\x00.qmfpreset\xe8\x03\x00\x00\x04\x00none\x06\x00latest\xff\x00\x00\x00\x01\x01\x03\x2d\x00\x05\x00\x00\x00\x04\x0a\x00\x00\x00\x03\x01\x01\x00\x00\x00\x05\x00\x00\x00\x01\x01\x00\x00\x00\x01\x00\x00'
+seed fuzz_point_file blank '10,20\r\n30, 40\n\n50,60\n'
+seed fuzz_point_file header '\xef\xbb\xbfx,y\n-5,2147483647\n1,2,3\n'
+for target in build/fuzz/fuzz_*; do
+  name=$(basename "$target")
+  mkdir -p "$corpus/$name"
+  log="$corpus/$name.log"
+  if ! "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=1024 -print_final_stats=1 "$corpus/$name" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "$name found a failure"
+    exit 1
+  fi
+  echo "$name: $(awk '/^stat::number_of_executed_units/ {print $2}' "$log") runs, clean"
+done
 
 echo
 echo "all tests passed"

@@ -1,0 +1,140 @@
+#include "ui/editors/model/PointFile.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/FileSystem.h"
+
+namespace lumbra {
+namespace {
+
+constexpr char kCannotOpen[] = "ファイルを開けませんでした。\r\n";
+constexpr char kCannotRead[] = "ファイルを読み込めませんでした。\r\n";
+constexpr char kTooLarge[] = "ファイルが大きすぎます。読み込めるのは 1 MB (1048576 バイト) までです。";
+constexpr char kUtf16[] = "UTF-16 形式のファイルには対応していません。Shift_JIS または UTF-8 で保存し直してください。";
+
+std::string NumberTooLarge(int line) {
+  return std::to_string(line) +
+         "行目の数値が大きすぎます。座標は -2147483648 から 2147483647 までの整数で書いてください。";
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// The C library's decimal conversion, except that a value outside 32 bits is reported
+// instead of being undefined.
+bool ParseDecimal(std::string_view s, int32_t& value) {
+  size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  constexpr int64_t kLimit = int64_t{1} << 31;  // magnitude of INT32_MIN
+  int64_t magnitude = 0;
+  bool tooLarge = false;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    magnitude = magnitude * 10 + (s[i] - '0');
+    if (magnitude > kLimit) {
+      tooLarge = true;
+      magnitude = kLimit + 1;  // keeps consuming digits without growing
+    }
+  }
+  if (tooLarge || (!negative && magnitude == kLimit)) return false;
+  value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+  return true;
+}
+
+// Fills `bytes` with the whole file, refusing files above the size limit.
+std::string ReadWholeFile(const std::string& path, std::string& bytes) {
+  errno = 0;
+  FilePtr file = OpenFile(path, "rb");
+  if (!file) return kCannotOpen + SystemErrorText(errno ? errno : ENOENT);
+  bytes.clear();
+  char buffer[64 * 1024];
+  for (;;) {
+    const size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+    if (bytes.size() + got > kMaxPointFileBytes) return kTooLarge;
+    bytes.append(buffer, got);
+    if (got < sizeof buffer) break;
+  }
+  if (std::ferror(file.get())) return kCannotRead + SystemErrorText(errno ? errno : EIO);
+  return {};
+}
+
+}  // namespace
+
+PointFileContents ParsePointText(std::string_view text) {
+  PointFileContents out;
+  if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'))) {
+    out.error = kUtf16;
+    return out;
+  }
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  if (const size_t eof = text.find('\x1A'); eof != std::string_view::npos) text = text.substr(0, eof);
+
+  int lineNumber = 0;
+  while (!text.empty()) {
+    ++lineNumber;
+    const size_t end = text.find_first_of("\r\n");
+    std::string_view line = text.substr(0, end);
+    if (end == std::string_view::npos) {
+      text = {};
+    } else {
+      const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+      text.remove_prefix(end + (crlf ? 2 : 1));
+    }
+    line = line.substr(0, line.find('\0'));
+
+    const size_t comma = line.find(',');
+    if (line.empty() || comma == std::string_view::npos) {
+      out.stop = line.empty() ? PointFileStop::BlankLine : PointFileStop::NoComma;
+      out.stopLine = lineNumber;
+      return out;
+    }
+    Point p;
+    if (!ParseDecimal(line.substr(0, comma), p.x) || !ParseDecimal(line.substr(comma + 1), p.y)) {
+      out.points.clear();
+      out.error = NumberTooLarge(lineNumber);
+      return out;
+    }
+    out.points.push_back(p);
+  }
+  return out;
+}
+
+PointFileResult ImportPointFile(const std::string& path, CLayoutData& layout) {
+  PointFileResult result;
+  std::string bytes;
+  result.error = ReadWholeFile(path, bytes);
+  if (!result.error.empty()) return result;
+  PointFileContents contents = ParsePointText(bytes);
+  if (!contents.error.empty()) {
+    result.error = std::move(contents.error);
+    return result;
+  }
+
+  result.ok = true;
+  result.pointsRead = contents.points.size();
+  result.stop = contents.stop;
+  result.stopLine = contents.stopLine;
+  if (contents.points.size() < 2) {
+    result.usedDefaults = true;
+    layout.SetDefaults();
+  } else {
+    layout.SetMode(CLayoutData::kLine);
+    layout.GetPoints() = std::move(contents.points);
+  }
+  return result;
+}
+
+std::string PointFileResult::Summary() const {
+  if (!ok) return error;
+  std::string s = std::to_string(pointsRead) + " 個の点を読み込みました。";
+  if (stop == PointFileStop::BlankLine)
+    s += std::to_string(stopLine) + "行目が空行のため、そこで読み込みを終えました。";
+  if (stop == PointFileStop::NoComma)
+    s += std::to_string(stopLine) + "行目にカンマがないため、そこで読み込みを終えました。";
+  if (usedDefaults) s += "点が 2 個未満のため、既定の配置 (0, 0) - (0, 100) にしました。";
+  return s;
+}
+
+}  // namespace lumbra
