@@ -7,6 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/Png.h"
+#include "engine/Compose.h"
+#include "platform/FileSystem.h"
 #include "support/TestSupport.h"
 
 namespace lumbra {
@@ -162,6 +165,102 @@ TEST_F(Cli, RefusesBadPresetsAndLayouts) {
   WriteBytes(data.File("junk.csv"), {0xFF, 0x00, 0x13, '\n'});
   EXPECT_EQ(Run(Data() + " layout save l --import '" + data.File("junk.csv") + "'").status, 1);
   EXPECT_EQ(Run(Data() + " list layouts").out, "");
+}
+
+class CliRender : public Cli {
+ protected:
+  void SetUp() override {
+    Bitmap picture(120, 80);
+    for (int y = 0; y < 80; ++y)
+      for (int x = 0; x < 120; ++x) picture.SetPixel(x, y, 0xFF000000u | (x * 2) << 16 | (y * 3) << 8 | 0x40);
+    std::string error;
+    ASSERT_TRUE(WritePng(picture, data.File("in.png"), error)) << error;
+    ASSERT_EQ(Run(Data() + " preset save speed --interval 4 --length 60 --thickness 6 --draw-side 2 --antialias 1"
+                           " --jitter 2 --overshoot 5 --color '#2050A0'").status, 0);
+  }
+  Bitmap Png(const std::string& name) {
+    std::string error;
+    return ReadPng(data.File(name), error);
+  }
+  static bool Same(const Bitmap& a, const Bitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (int y = 0; y < a.Height(); ++y)
+      for (int x = 0; x < a.Width(); ++x)
+        if (a.GetPixel(x, y) != b.GetPixel(x, y)) return false;
+    return true;
+  }
+};
+
+TEST_F(CliRender, PlacementIsPrintedLineByLine) {
+  Result r = Run(Data() + " place --preset speed --size 120x80 --seed 3");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream lines(r.out);
+  std::string line;
+  std::vector<nlohmann::json> sides;
+  while (std::getline(lines, line)) sides.push_back(nlohmann::json::parse(line));
+  ASSERT_GT(sides.size(), 2u);
+  const auto last = sides.back();
+  EXPECT_GT(last["steps"].get<int>(), 10);
+  EXPECT_NEAR(last["total"].get<double>(), 80.0, 1e-3);  // the default path runs down the left edge
+  // Both sides at every placed step (jitter may push a step off the path).
+  const size_t placed = sides.size() - 1, steps = last["steps"].get<size_t>();
+  EXPECT_EQ(placed % 2, 0u);
+  EXPECT_LE(placed, 2 * steps);
+  EXPECT_GE(placed, 2 * steps - 4);
+  for (const char* key : {"step", "pos", "x", "y", "theta", "side", "shift", "thickness", "lengthPercent"})
+    EXPECT_TRUE(sides[0].contains(key)) << key;
+  EXPECT_EQ(Run(Data() + " place --preset speed --size 120x80 --seed 3").out, r.out);  // the seed decides all
+  EXPECT_NE(Run(Data() + " place --preset speed --size 120x80 --seed 4").out, r.out);
+  EXPECT_EQ(Run(Data() + " place --preset speed --size 120by80 --seed 3").status, 2);
+}
+
+TEST_F(CliRender, RendersComposesAndRepeatsWithTheSameSeed) {
+  const std::string common = Data() + " render --preset speed --seed 9 '" + data.File("in.png") + "' ";
+  Result r = Run(common + "'" + data.File("a.png") + "' --svg '" + data.File("a.svg") + "'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(Run(common + "'" + data.File("b.png") + "'").status, 0);
+  ASSERT_EQ(Run(common + "'" + data.File("lines.png") + "' --lines-only").status, 0);
+  const Bitmap a = Png("a.png"), b = Png("b.png"), lines = Png("lines.png");
+  ASSERT_TRUE(a.Ok() && lines.Ok());
+  EXPECT_TRUE(Same(a, b));
+  // The composed picture is the line layer over the picture; the layer is clear where no stroke is.
+  Bitmap expected = Png("in.png");
+  ComposeOver(expected, lines);
+  EXPECT_TRUE(Same(a, expected));
+  int clear = 0, drawn = 0;
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 120; ++x) {
+      const uint32_t p = lines.GetPixel(x, y);
+      if (p >> 24 == 0) ++clear;
+      if (p == 0xFF2050A0u) ++drawn;
+    }
+  EXPECT_GT(clear, 1000);
+  EXPECT_GT(drawn, 100);
+  const auto svg = ReadBytes(data.File("a.svg"));
+  EXPECT_NE(std::string(svg.begin(), svg.end()).find("<path d=\"M"), std::string::npos);
+  // A 1 x 1 picture renders too.
+  WriteBytes(data.File("tiny.png"), {});
+  std::string error;
+  ASSERT_TRUE(WritePng(Bitmap(1, 1), data.File("tiny.png"), error));
+  EXPECT_EQ(Run(Data() + " render --preset speed '" + data.File("tiny.png") + "' '" + data.File("t.png") + "'").status, 0);
+}
+
+TEST_F(CliRender, FailuresLeaveNoOutput) {
+  const std::string out = " '" + data.File("out.png") + "'";
+  Result r = Run(Data() + " render --preset speed '" + data.File("missing.png") + "'" + out);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("missing.png"), std::string::npos);
+  std::string error;
+  ASSERT_TRUE(WritePng(Bitmap(10, 10), data.File("mask.png"), error));
+  r = Run(Data() + " render --preset speed --mask '" + data.File("mask.png") + "' '" + data.File("in.png") + "'" + out);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("10 x 10"), std::string::npos);
+  r = Run(Data() + " render --preset nothing '" + data.File("in.png") + "'" + out);
+  EXPECT_EQ(r.status, 1);
+  WriteBytes(data.File("junk.png"), {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0xFF});
+  EXPECT_EQ(Run(Data() + " render --preset speed '" + data.File("junk.png") + "'" + out).status, 1);
+  EXPECT_FALSE(FileExists(data.File("out.png")));
+  EXPECT_FALSE(FileExists(data.File("out.png.part")));
 }
 
 }  // namespace

@@ -1,0 +1,180 @@
+// Whole rendering passes on a 4000 x 6000 picture, and composing the line layer over the picture.
+//
+//   Render/Focus    the default circle layout, interval 3, length 1500, thickness 12, lines pointing
+//                   inwards (about 7800 strokes)
+//   Render/Speed    a path across the middle, interval 4, length 3000, both sides mirrored, with
+//                   jitter (2000 strokes, most of them crossing the whole half picture)
+//   Render/Curve    a diagonal path, a curved five-point ruler with the mill pen, interval 5,
+//                   length 2000, both sides point-symmetric
+// each anti-aliased (AA) and aliased, on the calling thread only (1T) and with the default thread
+// count (MT). Counters: ms per render and strokes per second.
+//
+//   Compose/Over    the focus layer composed over an opaque picture (with a fresh copy of the
+//                   picture each round, timed apart), against
+//   Compose/Memcpy  a plain copy of the same number of bytes.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "data/PresetData.h"
+#include "data/Record.h"
+#include "engine/Bitmap.h"
+#include "engine/Compose.h"
+#include "engine/Render.h"
+
+namespace {
+
+using lumbra::Bitmap;
+using lumbra::CPresetData;
+
+constexpr int kWidth = 4000;
+constexpr int kHeight = 6000;
+
+enum class Scene { Focus, Speed, Curve };
+
+void UseScratchDataFolder() {
+  static const bool done = [] {
+    const auto dir = std::filesystem::temp_directory_path() / "lumbra-bench-data";
+    std::filesystem::create_directories(dir);
+    lumbra::SetDataFolder(dir.string() + "/");
+    return true;
+  }();
+  (void)done;
+}
+
+std::unique_ptr<CPresetData> MakePreset(Scene scene, bool antialias) {
+  UseScratchDataFolder();
+  auto preset = std::make_unique<CPresetData>();
+  preset->antialias = antialias ? 1 : 0;
+  preset->thickness = 12;
+  switch (scene) {
+    case Scene::Focus:
+      preset->layout.SetDefaultCircle();
+      preset->interval = 3;
+      preset->length = 1500;
+      preset->drawSide = 0;
+      break;
+    case Scene::Speed:
+      preset->layout.SetMode(0);
+      preset->layout.GetPoints() = {{0, 50}, {100, 50}};
+      preset->interval = 4;
+      preset->length = 3000;
+      preset->drawSide = 3;
+      preset->jitter = 2;
+      break;
+    case Scene::Curve:
+      preset->layout.SetMode(0);
+      preset->layout.GetPoints() = {{0, 0}, {100, 100}};
+      preset->ruler.SetMode(1);
+      preset->ruler.GetPoints() = {{0, 0}, {25, 40}, {50, -30}, {75, 20}, {100, 0}};
+      preset->penTip = 1;
+      preset->height = 200;
+      preset->interval = 5;
+      preset->length = 2000;
+      preset->drawSide = 2;
+      break;
+  }
+  return preset;
+}
+
+void BM_Render(benchmark::State& state, Scene scene, bool antialias, int threads) {
+  const auto preset = MakePreset(scene, antialias);
+  Bitmap layer(kWidth, kHeight);
+  int64_t strokes = 0;
+  int64_t perRender = 0;
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    lumbra::RenderJob job;
+    job.preset = preset.get();
+    job.target = &layer;
+    job.seed = 2024;
+    job.threadCount = threads;
+    int64_t count = 0;
+    job.strokeSink = [&](const std::vector<lumbra::PointF>&, uint32_t) { ++count; };
+    benchmark::DoNotOptimize(lumbra::RenderLines(job));
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    strokes += count;
+    perRender = count;
+  }
+  state.counters["strokes"] = static_cast<double>(perRender);
+  state.counters["strokes/s"] = benchmark::Counter(static_cast<double>(strokes), benchmark::Counter::kIsRate);
+  state.counters["ms/render"] = 1e3 * seconds / static_cast<double>(state.iterations());
+}
+
+// An opaque picture with some texture, and the focus lines as the layer.
+struct ComposeInputs {
+  Bitmap picture{kWidth, kHeight};
+  Bitmap layer{kWidth, kHeight};
+  ComposeInputs() {
+    for (int y = 0; y < kHeight; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(picture.Row(y));
+      for (int x = 0; x < kWidth; ++x) row[x] = 0xFF000000u | static_cast<uint32_t>((x * 2654435761u) ^ (y * 40503u));
+    }
+    const auto preset = MakePreset(Scene::Focus, true);
+    lumbra::RenderJob job;
+    job.preset = preset.get();
+    job.target = &layer;
+    job.seed = 2024;
+    lumbra::RenderLines(job);
+  }
+};
+
+ComposeInputs& Inputs() {
+  static ComposeInputs inputs;
+  return inputs;
+}
+
+void BM_ComposeOver(benchmark::State& state) {
+  ComposeInputs& in = Inputs();
+  Bitmap picture(kWidth, kHeight);
+  const size_t bytes = static_cast<size_t>(in.picture.Stride()) * kHeight;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memcpy(picture.Data(), in.picture.Data(), bytes);
+    state.ResumeTiming();
+    lumbra::ComposeOver(picture, in.layer);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+}
+
+void BM_Memcpy(benchmark::State& state) {
+  ComposeInputs& in = Inputs();
+  Bitmap picture(kWidth, kHeight);
+  const size_t bytes = static_cast<size_t>(in.picture.Stride()) * kHeight;
+  for (auto _ : state) {
+    std::memcpy(picture.Data(), in.layer.Data(), bytes);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+}
+
+void RegisterAll() {
+  const struct {
+    const char* name;
+    Scene scene;
+  } scenes[] = {{"Focus", Scene::Focus}, {"Speed", Scene::Speed}, {"Curve", Scene::Curve}};
+  for (const auto& s : scenes) {
+    for (bool aa : {true, false}) {
+      for (int threads : {1, 0}) {
+        const std::string name =
+            std::string("Render/") + s.name + (aa ? "/AA" : "/Aliased") + (threads == 1 ? "/1T" : "/MT");
+        benchmark::RegisterBenchmark(name.c_str(), BM_Render, s.scene, aa, threads)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->MinTime(1.0);
+      }
+    }
+  }
+  benchmark::RegisterBenchmark("Compose/Over", BM_ComposeOver)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+  benchmark::RegisterBenchmark("Compose/Memcpy", BM_Memcpy)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+}
+
+const bool registered = (RegisterAll(), true);
+
+}  // namespace

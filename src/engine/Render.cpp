@@ -1,0 +1,106 @@
+#include "engine/Render.h"
+
+#include <cmath>
+
+#include "core/Random.h"
+#include "data/PresetData.h"
+#include "data/RulerData.h"
+#include "engine/Bitmap.h"
+#include "engine/Graphics.h"
+#include "engine/Outline.h"
+
+namespace lumbra {
+
+namespace {
+
+// Truncated toward zero, limited to the int32 range.
+int32_t TruncateToInt32(double v) {
+  if (!(v > -2147483648.0)) return INT32_MIN;
+  if (!(v < 2147483647.0)) return INT32_MAX;
+  return static_cast<int32_t>(v);
+}
+
+// Places the outline of one side: mirrored across its own axis, for side 1 turned (point-symmetric
+// pairs) or mirrored again (the other modes) to point backwards, shifted along itself, turned to
+// theta and moved to the base point.
+void SetSideTransform(Graphics& g, const PlacedSide& side, uint8_t drawSide) {
+  g.ResetTransform();
+  g.ScaleTransform(1, -1);
+  if (side.side == 1) {
+    if (drawSide == 2) g.ScaleTransform(1, -1);
+    g.ScaleTransform(-1, 1);
+  }
+  if (side.shift != 0) g.TranslateTransform(static_cast<float>(side.shift), 0);
+  g.RotateTransform(static_cast<float>(side.theta * 180 / kPi));
+  g.TranslateTransform(static_cast<float>(side.x), static_cast<float>(side.y));
+}
+
+}  // namespace
+
+uint32_t StrokeColor(const CPresetData& preset) {
+  if (!preset.grayscale) return preset.color;
+  const uint32_t r = (preset.color >> 16) & 0xFF;
+  const uint32_t g = (preset.color >> 8) & 0xFF;
+  const uint32_t b = preset.color & 0xFF;
+  const auto grey = static_cast<uint32_t>(r * 0.298912 + g * 0.586611 + b * 0.114478);
+  return 0xFF000000u | (grey << 16) | (grey << 8) | grey;
+}
+
+int32_t RenderLines(RenderJob& job) {
+  if (job.preset == nullptr || job.target == nullptr) return 0;
+  const CPresetData& preset = *job.preset;
+  Bitmap& target = *job.target;
+  Random random(job.seed ? *job.seed : Random::ClockSeed());
+
+  Graphics g(target);
+  g.SetThreadCount(job.threadCount);
+  g.Clear(0x00000000);
+  if (preset.antialias == 1) {
+    g.SetSmoothingMode(SmoothingMode::HighQuality);
+    g.SetPixelOffsetMode(PixelOffsetMode::Half);
+  } else {
+    g.SetSmoothingMode(SmoothingMode::None);
+    g.SetPixelOffsetMode(PixelOffsetMode::Default);
+  }
+
+  const uint32_t color = StrokeColor(preset);
+  const Brush brush = Brush::Solid(color);
+  CRulerData ruler;
+  preset.ruler.CopyTo(ruler);
+  ruler.SetMillPen(preset.penTip == 1);
+  ruler.SetFixedTaper(preset.fixedTaper == 1);
+  ruler.SetTaperStart(preset.taperStart);
+  const int32_t halfHeight = preset.height / 2;
+
+  std::vector<PointF> outline;
+  std::vector<PointF> placed;
+  const auto beginStep = [&](int32_t, double pos, double total) {
+    if (job.progress) job.progress(TruncateToInt32(pos), TruncateToInt32(total));
+    return job.abort.load(std::memory_order_relaxed) == 0;
+  };
+  const auto placeSide = [&](const PlacedSide& side) {
+    ruler.SetLengthPercent(side.lengthPercent);
+    ruler.SetTaperStart(preset.taperStart);
+    ruler.BuildOutline(ruler.GetPoints(), preset.length, halfHeight, side.thickness, outline);
+    if (outline.size() <= 1) return;
+    SetSideTransform(g, side, preset.drawSide);
+    g.FillPolygon(brush, outline, FillRule::Winding);
+    if (job.strokeSink) {
+      const Affine& m = g.Transform();
+      placed.resize(outline.size());
+      for (size_t i = 0; i < outline.size(); ++i) {
+        placed[i] = PointF{static_cast<float>(m.X(outline[i].x, outline[i].y)),
+                           static_cast<float>(m.Y(outline[i].x, outline[i].y))};
+      }
+      job.strokeSink(placed, color);
+    }
+  };
+  const WalkSummary walk =
+      WalkPlacement(preset, target.Width(), target.Height(), job.mask, random, beginStep, placeSide);
+  if (walk.end != WalkEnd::Finished) return 0;
+  if (job.progress) job.progress(0, 0);
+  if (job.completion) job.completion();
+  return 1;
+}
+
+}  // namespace lumbra
