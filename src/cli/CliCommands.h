@@ -1,0 +1,83 @@
+// The commands of the `lumbra` program and what they share.
+#pragma once
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/Geometry.h"
+#include "data/Record.h"
+
+namespace lumbra {
+
+class Bitmap;
+class CLineData;
+class CPresetData;
+
+namespace cli {
+
+// A usage error: bad values of options, told with the option's name; exit status 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// A failure of the work itself; exit status 1.
+struct CommandError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Points written "x,y;x,y;...".
+std::vector<Point> ParsePoints(const std::string& text);
+// The same, within a ruler's range (x 0 to 100, y -100 to 100) and not empty.
+std::vector<Point> ParseRulerPoints(const std::string& text);
+// A comma-separated list of exactly `count` integers; `form` tells the user how to write it.
+std::vector<int> ParseInts(const std::string& option, const std::string& text, size_t count, const char* form);
+void CheckRange(const std::string& what, long long value, long long min, long long max);
+
+void Print(const nlohmann::json& value);
+void SavePng(const Bitmap& bitmap, const std::string& path);
+std::string ColorText(uint32_t argb);  // "#RRGGBB"
+
+// Stored records by name; unlike the dialog's lists, a name that is not stored is an error here
+// rather than a silent fallback.
+void LoadNamed(CLineData& line, RecordKind kind, const std::string& name, const char* what);
+void LoadPreset(CPresetData& preset, const std::string& name);
+
+struct LayoutOptions {
+  std::string name, points, circle, line, polygon, import;
+  bool asLatest = false;
+};
+
+struct PresetOptions {
+  std::string name, layout, ruler, from, color, angle, pen;
+  std::optional<int> antialias, lengthFromMask, drawSide, interval, jitter, overshoot, pathPosition, height, length,
+      minLength, thickness, minThickness, taperStart, fixedTaper;
+  bool asLatest = false;
+};
+
+struct OutlineOptions {
+  std::string rulerName, rulerFile, points, pen = "mill", png;
+  bool curve = false, fixedTaper = false, preview = false;
+  int length = 0, rulerHeight = 0;
+  float thickness = 0, taperStart = 50, lengthPercent = 100;
+};
+
+struct RenderOptions {
+  std::string preset, presetFile, mask, size, input, output, svg;
+  std::optional<uint32_t> seed;
+  bool grayscale = false, linesOnly = false;
+};
+
+void List(const std::string& what);
+void SaveRuler(const std::string& name, const std::string& pointsText, bool curve, bool asLatest);
+void SaveLayout(const LayoutOptions& options);
+void SavePreset(const PresetOptions& options);
+void Show(const std::string& path);
+void Outline(const OutlineOptions& options);
+void Place(const RenderOptions& options);
+void Render(const RenderOptions& options);
+
+}  // namespace cli
+}  // namespace lumbra
