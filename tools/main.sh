@@ -21,4 +21,4 @@ lumbra=./build/native/lumbra
 "$lumbra" --data out/data outline --length 400 --ruler-height 40 --thickness 24 \
   --png out/ruler-preview.png --preview >/dev/null
 echo "main: wrote $(pwd)/out/default.png and out/focus.png (and focus.svg, stroke.png, ruler-preview.png);"
-echo "main: plug-in builds of the core are in build/win64 and build/win32"
+echo "main: the Windows builds (x64, x86) are in build/win64 and build/win32"
