@@ -5,6 +5,8 @@
 #include <limits>
 #include <utility>
 
+#include "platform/Memory.h"
+
 namespace lumbra {
 
 static_assert(std::endian::native == std::endian::little,
@@ -21,6 +23,7 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
   // calloc hands out zeroed pages lazily for big blocks, much cheaper than writing zeros.
   auto* p = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bytes), 1));
   if (p == nullptr) return;
+  AdviseLargePages(p, static_cast<size_t>(bytes));
   data_.reset(p);
   width_ = width;
   height_ = height;
@@ -67,8 +70,10 @@ void Bitmap::SetPixel(int x, int y, uint32_t argb) {
 
 Bitmap Bitmap::Clone() const {
   if (!Ok()) return Bitmap();
-  auto* p = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(stride_) * static_cast<size_t>(height_)));
+  const size_t bytes = static_cast<size_t>(stride_) * static_cast<size_t>(height_);
+  auto* p = static_cast<uint8_t*>(std::malloc(bytes));
   if (p == nullptr) return Bitmap();
+  AdviseLargePages(p, bytes);
   std::memcpy(p, data_.get(), static_cast<size_t>(stride_) * static_cast<size_t>(height_));
   Bitmap copy;
   copy.data_.reset(p);
