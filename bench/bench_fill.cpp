@@ -48,6 +48,7 @@
 
 #include "engine/Bitmap.h"
 #include "engine/Graphics.h"
+#include "platform/Memory.h"
 
 namespace {
 
@@ -166,7 +167,10 @@ size_t VertexCount(const Scene& s) {
 struct Buffer {
   int width = 0, height = 0, stride = 0;
   std::vector<uint8_t> bytes;
-  Buffer(int w, int h) : width(w), height(h), stride(w * 4), bytes(static_cast<size_t>(w) * h * 4) {}
+  // The same large-page hint our bitmaps get, so that all three draw into the same kind of memory.
+  Buffer(int w, int h) : width(w), height(h), stride(w * 4), bytes(static_cast<size_t>(w) * h * 4) {
+    lumbra::AdviseLargePages(bytes.data(), bytes.size());
+  }
   void Fill(uint32_t v) {
     uint32_t* p = reinterpret_cast<uint32_t*>(bytes.data());
     std::fill(p, p + static_cast<size_t>(width) * height, v);
