@@ -78,10 +78,18 @@ int32_t RenderLines(RenderJob& job) {
     if (job.progress) job.progress(TruncateToInt32(pos), TruncateToInt32(total));
     return job.abort.load(std::memory_order_relaxed) == 0;
   };
+  // Both sides of a step share length and thickness, so the second side reuses the outline.
+  bool haveOutline = false;
+  float outlineLength = 0, outlineThickness = 0;
   const auto placeSide = [&](const PlacedSide& side) {
-    ruler.SetLengthPercent(side.lengthPercent);
-    ruler.SetTaperStart(preset.taperStart);
-    ruler.BuildOutline(ruler.GetPoints(), preset.length, halfHeight, side.thickness, outline);
+    if (!haveOutline || side.lengthPercent != outlineLength || side.thickness != outlineThickness) {
+      ruler.SetLengthPercent(side.lengthPercent);
+      ruler.SetTaperStart(preset.taperStart);
+      ruler.BuildOutline(ruler.GetPoints(), preset.length, halfHeight, side.thickness, outline);
+      haveOutline = true;
+      outlineLength = side.lengthPercent;
+      outlineThickness = side.thickness;
+    }
     if (outline.size() <= 1) return;
     SetSideTransform(g, side, preset.drawSide);
     g.FillPolygon(brush, outline, FillRule::Winding);
