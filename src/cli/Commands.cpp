@@ -11,6 +11,21 @@ namespace lumbra {
 
 using namespace cli;
 
+namespace {
+
+// `lumbra KIND save NAME ... [--latest] [--yes]`: the part every kind of record shares.
+CLI::App* AddSaveCommand(CLI::App& app, const std::string& kind, std::string& name, bool& asLatest, bool& yes) {
+  auto* group = app.add_subcommand(kind, "Author " + kind + "s");
+  group->require_subcommand(1);
+  auto* save = group->add_subcommand("save", "Store a " + kind + " under a name");
+  save->add_option("name", name, "Record name")->required();
+  save->add_flag("--latest", asLatest, "Store it as the working " + kind + " \"latest\"");
+  save->add_flag("--yes", yes, "Answer OK when asked to overwrite");
+  return save;
+}
+
+}  // namespace
+
 int RunLumbra(int argc, char** argv) {
   CLI::App app{"lumbra: comic effect lines - records, outlines and renders"};
   app.require_subcommand(1);
@@ -24,22 +39,14 @@ int RunLumbra(int argc, char** argv) {
       ->required()
       ->check(CLI::IsMember({"presets", "layouts", "rulers"}));
 
-  auto* ruler = app.add_subcommand("ruler", "Author rulers");
-  ruler->require_subcommand(1);
-  auto* rulerSave = ruler->add_subcommand("save", "Store a ruler under a name");
   std::string rulerName, rulerPoints;
   bool rulerCurve = false, rulerLatest = false, yes = false;
-  rulerSave->add_option("name", rulerName, "Record name")->required();
+  auto* rulerSave = AddSaveCommand(app, "ruler", rulerName, rulerLatest, yes);
   rulerSave->add_option("--points", rulerPoints, "Points \"x,y;x,y;...\" (x 0..100, y -100..100)")->required();
   rulerSave->add_flag("--curve", rulerCurve, "A curve instead of straight segments");
-  rulerSave->add_flag("--latest", rulerLatest, "Store it as the working ruler \"latest\"");
-  rulerSave->add_flag("--yes", yes, "Answer OK when asked to overwrite");
 
-  auto* layoutCmd = app.add_subcommand("layout", "Author layouts");
-  layoutCmd->require_subcommand(1);
-  auto* layoutSave = layoutCmd->add_subcommand("save", "Store a layout under a name");
   LayoutOptions lo;
-  layoutSave->add_option("name", lo.name, "Record name")->required();
+  auto* layoutSave = AddSaveCommand(app, "layout", lo.name, lo.asLatest, yes);
   auto* sources = layoutSave->add_option_group("source", "Where the layout comes from");
   sources->add_option("--points", lo.points, "A path \"x,y;x,y;...\" in percent of the picture");
   sources->add_option("--circle", lo.circle, "An arc: cx,cy,rx,ry,start,sweep (percent, degrees)");
@@ -47,14 +54,9 @@ int RunLumbra(int argc, char** argv) {
   sources->add_option("--polygon", lo.polygon, "A polygon: cx,cy,rx,ry,vertices,start,divisions");
   sources->add_option("--import", lo.import, "A comma-separated point file");
   sources->require_option(1);
-  layoutSave->add_flag("--latest", lo.asLatest, "Store it as the working layout \"latest\"");
-  layoutSave->add_flag("--yes", yes, "Answer OK when asked to overwrite");
 
-  auto* presetCmd = app.add_subcommand("preset", "Author presets");
-  presetCmd->require_subcommand(1);
-  auto* presetSave = presetCmd->add_subcommand("save", "Store a preset under a name");
   PresetOptions po;
-  presetSave->add_option("name", po.name, "Record name")->required();
+  auto* presetSave = AddSaveCommand(app, "preset", po.name, po.asLatest, yes);
   presetSave->add_option("--layout", po.layout, "A stored layout");
   presetSave->add_option("--ruler", po.ruler, "A stored ruler");
   presetSave->add_option("--from", po.from, "Start from this stored preset instead of the defaults");
@@ -76,8 +78,6 @@ int RunLumbra(int argc, char** argv) {
   presetSave->add_option("--min-thickness", po.minThickness, "Percent (1 to 100)");
   presetSave->add_option("--taper-start", po.taperStart, "Percent (0 to 100)");
   presetSave->add_option("--fixed-taper", po.fixedTaper, "0 or 1");
-  presetSave->add_flag("--latest", po.asLatest, "Store it as the working preset \"latest\"");
-  presetSave->add_flag("--yes", yes, "Answer OK when asked to overwrite");
 
   RenderOptions ro;
   const auto presetSource = [&ro](CLI::App* command) {

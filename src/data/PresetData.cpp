@@ -22,21 +22,6 @@ void WriteName(RecordWriter& writer, const std::string& utf8) {
   WriteRecordString(writer, *cp932);
 }
 
-// The settings block, in file order.
-struct Settings {
-  uint32_t color;
-  uint8_t antialias, lengthFromMask, drawSide;
-  int16_t angle;
-  int32_t interval;
-  uint8_t jitter;
-  int32_t overshoot;
-  uint8_t pathPosition, penTip;
-  int32_t height, length;
-  uint8_t minLengthPercent;
-  int32_t thickness;
-  uint8_t minThicknessPercent, taperStart, fixedTaper;
-};
-
 uint32_t ArgbFromColorref(uint32_t colorref) {
   const uint32_t r = colorref & 0xFF, g = (colorref >> 8) & 0xFF, b = (colorref >> 16) & 0xFF;
   return 0xFF000000u | r << 16 | g << 8 | b;
@@ -77,62 +62,46 @@ void CPresetData::SetDefaults() {
 }
 
 bool CPresetData::Load(const std::string& name) {
-  return LoadRecordFile(RecordKind::Preset, name,
-                        {[this](const std::string& path) { ReadFile(path); }, [this] { SetDefaults(); },
-                         [this] { Load(kLatestName); }});
+  return LoadRecordFile(
+      RecordKind::Preset, name,
+      {[this](const std::string& path) { ReadFile(path); }, [this] { SetDefaults(); }, [this] { Load(kLatestName); }});
 }
 
 void CPresetData::ReadFile(const std::string& path, std::string* layoutNameOut, std::string* rulerNameOut) {
+  // Read into a copy, so that a short file leaves this preset as it was.
+  CPresetData next = *this;
   std::string layoutName, rulerName;
-  Settings s{};
-  // Everything is read before anything changes, so a short file leaves the preset as it was.
   ReadRecordFile(RecordKind::Preset, path, [&](RecordReader& reader) {
     layoutName = NameFromFile(ReadRecordString(reader));
     rulerName = NameFromFile(ReadRecordString(reader));
-    s.color = static_cast<uint32_t>(reader.ReadInt32());
-    s.antialias = reader.ReadByte();
-    s.lengthFromMask = reader.ReadByte();
-    s.drawSide = reader.ReadByte();
+    next.color = ArgbFromColorref(static_cast<uint32_t>(reader.ReadInt32()));
+    next.antialias = reader.ReadByte();
+    next.lengthFromMask = reader.ReadByte();
+    next.drawSide = reader.ReadByte();
     const uint8_t a0 = reader.ReadByte(), a1 = reader.ReadByte();
-    s.angle = static_cast<int16_t>(a0 | a1 << 8);
-    s.interval = reader.ReadInt32();
-    s.jitter = reader.ReadByte();
-    s.overshoot = reader.ReadInt32();
-    s.pathPosition = reader.ReadByte();
-    s.penTip = reader.ReadByte();
-    s.height = reader.ReadInt32();
-    s.length = reader.ReadInt32();
-    s.minLengthPercent = reader.ReadByte();
-    s.thickness = reader.ReadInt32();
-    s.minThicknessPercent = reader.ReadByte();
-    s.taperStart = reader.ReadByte();
-    s.fixedTaper = reader.ReadByte();
+    next.angle = static_cast<int16_t>(a0 | a1 << 8);
+    next.interval = reader.ReadInt32();
+    next.jitter = reader.ReadByte();
+    next.overshoot = reader.ReadInt32();
+    next.pathPosition = reader.ReadByte();
+    next.penTip = reader.ReadByte();
+    next.height = reader.ReadInt32();
+    next.length = reader.ReadInt32();
+    next.minLengthPercent = reader.ReadByte();
+    next.thickness = reader.ReadInt32();
+    next.minThicknessPercent = reader.ReadByte();
+    next.taperStart = reader.ReadByte();
+    next.fixedTaper = reader.ReadByte();
   });
   // The layout and the ruler load by name with their own messages and fallbacks.
   if (layoutNameOut && rulerNameOut) {
     *layoutNameOut = layoutName;
     *rulerNameOut = rulerName;
   } else {
-    layout.Load(layoutName);
-    ruler.Load(rulerName);
+    next.layout.Load(layoutName);
+    next.ruler.Load(rulerName);
   }
-  color = ArgbFromColorref(s.color);
-  antialias = s.antialias;
-  lengthFromMask = s.lengthFromMask;
-  drawSide = s.drawSide;
-  angle = s.angle;
-  interval = s.interval;
-  jitter = s.jitter;
-  overshoot = s.overshoot;
-  pathPosition = s.pathPosition;
-  penTip = s.penTip;
-  height = s.height;
-  length = s.length;
-  minLengthPercent = s.minLengthPercent;
-  thickness = s.thickness;
-  minThicknessPercent = s.minThicknessPercent;
-  taperStart = s.taperStart;
-  fixedTaper = s.fixedTaper;
+  *this = std::move(next);
 }
 
 bool CPresetData::Save(const std::string& name, bool asLatest) {
