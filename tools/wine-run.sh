@@ -33,11 +33,11 @@ if [ -z "${DISPLAY:-}" ]; then
   done
 fi
 
-if [ ! -f "$WINEPREFIX/.lumbra-ready" ]; then
+if [ ! -f "$WINEPREFIX/.lumbra-ready-2" ]; then
   mkdir -p "$WINEPREFIX"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.lumbra-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.lumbra-ready-2" ]; then
       "$wine" wineboot --init >/dev/null 2>&1 || true
       reg=$(mktemp --suffix=.reg)
       cat >"$reg" <<'REG'
@@ -47,11 +47,16 @@ REGEDIT4
 "MS UI Gothic"="IPAGothic"
 "MS Shell Dlg"="IPAGothic"
 "MS Shell Dlg 2"="IPAGothic"
+
+; No window manager runs on the virtual display: windows are not left to one (wine would wait
+; for it on every hide and destroy).
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
 REG
       "$wine" regedit "$reg" >/dev/null 2>&1 || true
       rm -f "$reg"
       /usr/lib/wine/wineserver -w 2>/dev/null || true
-      touch "$WINEPREFIX/.lumbra-ready"
+      touch "$WINEPREFIX/.lumbra-ready-2"
     fi
   ) 9>"$WINEPREFIX.lock"
 fi

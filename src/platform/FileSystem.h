@@ -35,7 +35,8 @@ std::vector<std::string> ListFiles(const std::string& folder);
 bool DirectoryOrderIsStable();
 
 // The folder that holds the data of this program, ending with a path separator:
-// the plug-in's own module folder on Windows; LUMBRA_DATA, else $XDG_DATA_HOME/lumbra,
+// the plug-in's own module folder on Windows, or %APPDATA%\Korvane\Lumbra\ when no file can be
+// created there (the caller keeps the answer for the life of the process); LUMBRA_DATA, else $XDG_DATA_HOME/lumbra,
 // else ~/.local/share/lumbra elsewhere.
 std::string LocateDataFolder();
 char PathSeparator();

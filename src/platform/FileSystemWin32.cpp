@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
+#include <filesystem>
+#include <string>
 
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
@@ -41,6 +43,38 @@ bool DirectoryOrderIsStable() { return true; }
 
 char PathSeparator() { return '\\'; }
 
+namespace {
+
+std::string WithSeparator(std::string folder) {
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+// Whether a new file can be created in the folder (tried, then removed at once).
+bool CanCreateFileIn(const std::wstring& folder) {
+  const std::wstring probe = folder + L"\\.lumbra-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(GetTickCount64()) + L".probe";
+  HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+// %APPDATA%\Korvane\Lumbra, created when missing; empty when there is no such folder.
+std::wstring UserDataFolder() {
+  std::wstring appData(32768, L'\0');
+  const DWORD n = GetEnvironmentVariableW(L"APPDATA", appData.data(), static_cast<DWORD>(appData.size()));
+  if (n == 0 || n >= appData.size()) return {};
+  appData.resize(n);
+  const std::filesystem::path folder = std::filesystem::path(appData) / L"Korvane" / L"Lumbra";
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  return std::filesystem::is_directory(folder, error) ? folder.wstring() : std::wstring();
+}
+
+}  // namespace
+
 std::string LocateDataFolder() {
   HMODULE module = nullptr;
   // The module that holds this code (the plug-in), not the host program.
@@ -49,9 +83,14 @@ std::string LocateDataFolder() {
   std::wstring path(32768, L'\0');
   const DWORD n = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
   path.resize(n);
-  std::string folder = PathToUtf8(std::filesystem::path(path).parent_path());
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
-  return folder;
+  const std::wstring moduleFolder = std::filesystem::path(path).parent_path().wstring();
+  // Hosts install plug-ins where users often cannot write (Program Files): the data then lives
+  // in the user's own application-data folder.
+  if (!CanCreateFileIn(moduleFolder)) {
+    const std::wstring userFolder = UserDataFolder();
+    if (!userFolder.empty()) return WithSeparator(PathToUtf8(std::filesystem::path(userFolder)));
+  }
+  return WithSeparator(PathToUtf8(std::filesystem::path(moduleFolder)));
 }
 
 }  // namespace lumbra

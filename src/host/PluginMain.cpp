@@ -1,0 +1,229 @@
+// The filter entry and the state the module keeps between the calls of one filter run.
+#include "host/PluginMain.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "data/PresetData.h"
+#include "engine/Compose.h"
+#include "engine/Render.h"
+#include "host/ProgressDialog.h"
+#include "host/Scripting.h"
+#include "host/model/PixelTransfer.h"
+#include "platform/MessageService.h"
+#include "platform/MessageServiceWin32.h"
+
+using namespace lumbra;
+using namespace lumbra::host;
+
+namespace {
+
+// Module-wide state: written on the host's thread only.
+struct FilterState {
+  FilterRecord* record = nullptr;
+  int16_t* result = nullptr;
+  int32_t showDialog = 0;        // set by Parameters, never cleared while the module is loaded
+  std::string presetName;        // UTF-8
+  std::unique_ptr<Bitmap> resultImage;
+  MaskInfo maskInfo;
+  HWND parentWindow = nullptr;
+  RenderJob* renderJob = nullptr;  // the scripted render while it runs
+};
+
+FilterState g_state;
+
+HWND HostWindow(void* platformData) {
+  return platformData ? reinterpret_cast<HWND>(static_cast<PlatformData*>(platformData)->hwnd) : nullptr;
+}
+
+int FilterWidth(const FilterRecord& r) { return r.filterRect.right - r.filterRect.left; }
+int FilterHeight(const FilterRecord& r) { return r.filterRect.bottom - r.filterRect.top; }
+bool IsGrayscale(const FilterRecord& r) { return r.imageMode == plugInModeGrayScale; }
+
+void DoAbout(AboutRecord* about) {
+  SetMessageOwner(about ? HostWindow(about->platformData) : nullptr);
+  ShowMessage(
+      "Lumbra\n\n"
+      "Draws comic effect lines - speed lines and focus lines - over the current layer.\n"
+      "(c) Korvane",
+      "About this Plug-in", MessageIcon::Information);
+}
+
+// The host's pixels of the whole filter rectangle as the layer image and (unless Ctrl is held)
+// the merged image; the selection mask as maskInfo.
+struct AcquiredImages {
+  std::unique_ptr<Bitmap> layer;
+  std::unique_ptr<Bitmap> merged;
+};
+
+AcquiredImages AcquireImages(FilterRecord& r) {
+  r.maskRect = r.filterRect;
+  r.inRect = r.filterRect;
+  r.inLoPlane = 0;
+  r.outLoPlane = 0;
+  r.inHiPlane = r.outHiPlane = static_cast<int16_t>(r.inLayerPlanes + r.inNonLayerPlanes + r.inTransparencyMask - 1);
+  if (!r.advanceState || r.advanceState() != noErr) return {};
+  g_state.maskInfo = MaskInfo{static_cast<const uint8_t*>(r.maskData), r.maskRect.right - r.maskRect.left,
+                              r.maskRect.bottom - r.maskRect.top, r.maskRowBytes};
+
+  CProgressDialog dialog(HostWindow(r.platformData));
+  dialog.m_pFilter = &r;
+  dialog.m_nWidth = FilterWidth(r);
+  dialog.m_nHeight = FilterHeight(r);
+  dialog.DoModal();
+  return {std::move(dialog.m_pLayerImage), std::move(dialog.m_pMergedImage)};
+}
+
+// Renders the recorded preset on the host's thread, with the host's progress bar and abort test,
+// and composes the lines over the layer image. Null when the preset cannot be loaded, the user
+// aborts, or memory runs out.
+std::unique_ptr<Bitmap> RenderScripted(const FilterRecord& r, const Bitmap& layerImage) {
+  auto preset = std::make_unique<CPresetData>();
+  preset->grayscale = IsGrayscale(r);
+  if (!preset->Load(g_state.presetName)) return nullptr;
+  Bitmap lineLayer(layerImage.Width(), layerImage.Height());
+  if (!lineLayer.Ok()) return nullptr;
+
+  RenderJob job;
+  job.preset = preset.get();
+  job.target = &lineLayer;
+  job.mask = &g_state.maskInfo;
+  job.progress = [](int32_t position, int32_t total) { HostRenderProgress(position, total); };
+  g_state.renderJob = &job;
+  RenderLines(job);
+  g_state.renderJob = nullptr;
+  if (job.abort.load() != 0) return nullptr;
+
+  auto result = std::make_unique<Bitmap>(layerImage.Clone());
+  if (!result->Ok()) return nullptr;
+  ComposeOver(*result, lineLayer);
+  return result;
+}
+
+void DoStart(FilterRecord& r) {
+  AcquiredImages images = AcquireImages(r);
+  if (!images.layer) {
+    *g_state.result = userCanceledErr;
+    return;
+  }
+  g_state.presetName = ReadPresetName(r);
+  g_state.parentWindow = HostWindow(r.platformData);
+  SetMessageOwner(g_state.parentWindow);
+
+  if (g_state.presetName.empty() || g_state.showDialog == 1) {
+    g_state.resultImage.reset(ShowSettingDialog(images.layer.get(), images.merged.get(), &g_state.maskInfo,
+                                                r.colorServices ? &HostColorPicker : nullptr,
+                                                IsGrayscale(r) ? 1 : 0, &g_state.presetName));
+  } else {
+    g_state.resultImage = RenderScripted(r, *images.layer);
+  }
+  if (!g_state.resultImage) {
+    *g_state.result = userCanceledErr;
+  } else {
+    r.outRect = r.filterRect;
+  }
+}
+
+// Copies the finished picture into the host's output buffer, row by row, with progress and the
+// user's abort; then empties the rectangles, which ends the host's loop.
+void DoContinue(FilterRecord& r) {
+  const Bitmap* image = g_state.resultImage.get();
+  if (!image || !r.outData) {
+    *g_state.result = userCanceledErr;
+    return;
+  }
+  const HostPlanes out = DescribeHostPlanes(static_cast<uint8_t*>(r.outData), r.outRowBytes, r.outColumnBytes,
+                                            IsGrayscale(r), r.inLayerPlanes, r.outTransparencyMask != 0,
+                                            r.outHiPlane - r.outLoPlane + 1);
+  for (int y = 0; y < image->Height(); ++y) {
+    if (r.abortProc && r.abortProc()) {
+      *g_state.result = userCanceledErr;
+      return;
+    }
+    if (r.progressProc) r.progressProc(y, image->Height());
+    WriteResultRow(*image, y, out);
+  }
+  r.inRect = Rect{};
+  r.outRect = Rect{};
+  r.maskRect = Rect{};
+}
+
+}  // namespace
+
+namespace lumbra {
+
+int32_t HostColorPicker(int32_t colorref) {
+  const FilterRecord* r = g_state.record;
+  if (!r || !r->colorServices) return colorref;
+  ColorServicesInfo info{};
+  info.infoSize = sizeof(ColorServicesInfo);
+  info.selector = plugIncolorServicesChooseColor;
+  info.sourceSpace = IsGrayscale(*r) ? plugIncolorServicesGraySpace : plugIncolorServicesRGBSpace;
+  info.resultSpace = plugIncolorServicesRGBSpace;
+  info.colorComponents[0] = static_cast<int16_t>(colorref & 0xFF);
+  if (!IsGrayscale(*r)) {
+    info.colorComponents[1] = static_cast<int16_t>((colorref >> 8) & 0xFF);
+    info.colorComponents[2] = static_cast<int16_t>((colorref >> 16) & 0xFF);
+  }
+  if (r->colorServices(&info) != noErr) return colorref;
+  return (info.colorComponents[0] & 0xFF) | (info.colorComponents[1] & 0xFF) << 8 |
+         (info.colorComponents[2] & 0xFF) << 16;
+}
+
+uint8_t HostRenderProgress(int32_t position, int32_t total) {
+  const FilterRecord* r = g_state.record;
+  if (!r) return 0;
+  if (r->progressProc) r->progressProc(position, total);
+  const bool abort = r->abortProc && r->abortProc();
+  if (abort && g_state.renderJob) g_state.renderJob->abort.store(1);
+  return abort ? 1 : 0;
+}
+
+}  // namespace lumbra
+
+extern "C" void PluginMain(int16_t selector, void* record, intptr_t* /*data*/, int16_t* result) {
+  int16_t ignored = 0;
+  g_state.result = result ? result : &ignored;
+  *g_state.result = noErr;
+  if (selector < filterSelectorAbout || selector > filterSelectorFinish) {
+    *g_state.result = filterBadParameters;
+    return;
+  }
+  if (selector == filterSelectorAbout) {
+    DoAbout(static_cast<AboutRecord*>(record));
+    return;
+  }
+  g_state.record = static_cast<FilterRecord*>(record);
+  if (!g_state.record) {
+    *g_state.result = filterBadParameters;
+    return;
+  }
+  FilterRecord& r = *g_state.record;
+  switch (selector) {
+    case filterSelectorParameters:
+      g_state.showDialog = 1;
+      break;
+    case filterSelectorPrepare:
+      break;
+    case filterSelectorStart:
+      DoStart(r);
+      break;
+    case filterSelectorContinue:
+      DoContinue(r);
+      break;
+    case filterSelectorFinish:
+      WritePresetName(r, g_state.presetName);
+      break;
+  }
+  if (*g_state.result == userCanceledErr || selector == filterSelectorFinish) g_state.resultImage.reset();
+}
+
+extern "C" Bitmap* ShowSettingDialog(const Bitmap* /*layerImage*/, const Bitmap* /*mergedImage*/,
+                                      const MaskInfo* /*maskInfo*/, ColorPicker /*colorPicker*/,
+                                      uint8_t /*grayscale*/, std::string* presetName) {
+  // The settings dialog is not part of the module yet: the interactive path ends as a cancelled
+  // dialog does, with no picture and no preset name.
+  if (presetName) presetName->clear();
+  return nullptr;
+}
