@@ -219,6 +219,17 @@ uint32_t BlendOverMixed(uint32_t dst, uint32_t rgb, uint32_t a) {
   return out;
 }
 
+void PaintArgbSpan(uint32_t* p, int n, uint32_t argb, uint32_t cover) {
+  const uint32_t alpha = argb >> 24;
+  const uint32_t a = alpha == 255 ? cover : Div255(alpha * cover);
+  if (a == 0) return;
+  if (a == 255) {
+    FillPixels(p, n, argb);
+  } else {
+    OverSpanArgb(p, n, argb & 0xFFFFFFu, a);
+  }
+}
+
 // Shapes move little from one row to the next, so the pixels a few rows down at this row's ends are
 // the ones wanted soon; asking for them early hides most of the memory latency of tall shapes.
 inline void PrefetchBelow(const Bitmap& target, int y, const CoverSpan* spans, size_t count) {

@@ -41,15 +41,43 @@ inline uint32_t BlendOver(uint32_t dst, uint32_t rgb, uint32_t a) {
   return BlendOverMixed(dst, rgb, a);
 }
 
+// Composes the colour `argb` (straight alpha) with coverage `cover` (0..255) onto the straight-ARGB
+// pixel *p, as SolidPainter does.
+inline void PaintArgbPixel(uint32_t* p, uint32_t argb, uint32_t cover) {
+  const uint32_t alpha = argb >> 24;
+  const uint32_t a = alpha == 255 ? cover : Div255(alpha * cover);
+  if (a == 0) return;
+  // A transparent pixel or one of the same colour only changes its alpha, whatever the two alphas
+  // (BlendOver's answer for them): the usual case for a layer of one colour, and without branches
+  // on alpha, which follow no pattern along a shape's edges.
+  const uint32_t d = *p;
+  const uint32_t rgb = argb & 0xFFFFFFu;
+  if ((((d ^ rgb) & 0xFFFFFFu) == 0) | (d < 0x01000000u)) {
+    *p = rgb | ((a + Div255((d >> 24) * (255 - a))) << 24);
+  } else {
+    *p = BlendOver(d, rgb, a);
+  }
+}
+
+// The same for the n pixels from p on, all with coverage `cover`.
+void PaintArgbSpan(uint32_t* p, int n, uint32_t argb, uint32_t cover);
+
 // Paints coverage with one colour (0xAARRGGBB, straight alpha) onto a bitmap of any format.
 class SolidPainter final : public CoverageSink {
  public:
-  SolidPainter(Bitmap& target, uint32_t argb) : target_(target), color_(argb) {}
+  SolidPainter(Bitmap& target, uint32_t argb)
+      : target_(target),
+        color_(argb),
+        solid_{target.Data(), static_cast<size_t>(target.Stride()), target.Height(), argb} {}
   void Row(int y, const CoverSpan* spans, size_t count, const uint8_t* covers) override;
+  const SolidArgbTarget* SolidArgb() const override {
+    return target_.Format() == PixelFormat::Argb32 ? &solid_ : nullptr;
+  }
 
  private:
   Bitmap& target_;
   uint32_t color_;
+  SolidArgbTarget solid_;
 };
 
 // Paints coverage with a bitmap tiled from the device origin: pixel (x, y) takes the tile's pixel

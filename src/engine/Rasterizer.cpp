@@ -6,6 +6,7 @@
 #include <cmath>
 #include <thread>
 
+#include "engine/RasterPaint.h"
 #include "engine/RasterWorkers.h"
 
 namespace lumbra {
@@ -22,6 +23,8 @@ constexpr int kBandRows = 16;
 constexpr double kParallelWork = 50000;
 // Farther than this from the picture nothing changes any pixel; keeps the clip arithmetic finite.
 constexpr double kFar = 1e15;
+// Rows ahead whose pixels are fetched while a row is painted.
+constexpr int kPrefetchRows = 2;
 
 struct Cell {
   uint32_t cover;
@@ -62,6 +65,50 @@ inline uint32_t Coverage(uint32_t sum) {
     if (v > kFullArea) v = kFullArea;
   }
   return (v * 255 + kFullArea / 2) >> 17;
+}
+
+// Sweeps one row of anti-aliased cells (columns x0..x0 + width - 1 of picture row y), clearing
+// them, and blends the coverage straight into the target's pixels: pixel for pixel what the spans
+// of the general sweep give through a SolidPainter.
+template <bool kEvenOdd>
+void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uint64_t* bits, int words, int width) {
+  uint8_t* row = target.pixels + static_cast<size_t>(y) * target.stride;
+  uint32_t* px = reinterpret_cast<uint32_t*>(row) + x0;
+  const uint32_t argb = target.argb;
+  int first = 0;
+  while (first < words && bits[first] == 0) ++first;
+  if (first == words) return;
+  if (y + kPrefetchRows < target.height) {
+    // Shapes move little from one row to the next, so the pixels a few rows down at this row's
+    // ends are the ones wanted soon; asking for them early hides much of the memory latency.
+    int last = words - 1;
+    while (bits[last] == 0) --last;
+    const uint8_t* below = reinterpret_cast<const uint8_t*>(px) + kPrefetchRows * target.stride;
+    __builtin_prefetch(below + 4 * ((first << 6) + std::countr_zero(bits[first])), 1);
+    __builtin_prefetch(below + 4 * ((last << 6) + 63 - std::countl_zero(bits[last])), 1);
+  }
+  uint32_t cover = 0;
+  int next = 0;
+  for (int w = first; w < words; ++w) {
+    uint64_t b = bits[w];
+    if (b == 0) continue;
+    bits[w] = 0;
+    do {
+      // A run of touched cells [i, i + run) within this word, after a gap of constant coverage.
+      const int bit = std::countr_zero(b);
+      const int run = std::countr_one(b >> bit);
+      b &= b + (uint64_t{1} << bit);
+      const int i = (w << 6) + bit;
+      if (i != next && cover != 0) PaintArgbSpan(px + next, i - next, argb, Coverage<kEvenOdd>(cover << 9));
+      for (int k = i; k < i + run; ++k) {
+        cover += cells[k].cover;
+        PaintArgbPixel(px + k, argb, Coverage<kEvenOdd>((cover << 9) - cells[k].area));
+        cells[k] = Cell{0, 0};
+      }
+      next = i + run;
+    } while (b != 0);
+  }
+  if (cover != 0 && next < width) PaintArgbSpan(px + next, width - next, argb, Coverage<kEvenOdd>(cover << 9));
 }
 
 // The cell buffer of one band: rows [top, bottom) of the picture, columns [x0, x0 + width).
@@ -133,12 +180,11 @@ struct CellRow {
       const int32_t rem = (256 * dy) % dx;
       mod -= dx;
       while (ex != ex2) {
-        delta = lift;
+        // The carries follow no pattern a branch predictor could learn: added without branches.
         mod += rem;
-        if (mod >= 0) {
-          mod -= dx;
-          ++delta;
-        }
+        const int32_t carry = mod >= 0 ? 1 : 0;
+        delta = lift + carry;
+        mod -= dx & -carry;
         Add<kNeg>(ex, delta, 256 * delta);
         y += delta;
         ex += incr;
@@ -212,10 +258,9 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
     }
     q += lift;
     m += rem;
-    if (m >= dy) {
-      m -= dy;
-      ++q;
-    }
+    const int64_t carry = m >= dy ? 1 : 0;  // without a branch, as in Piece
+    q += carry;
+    m -= dy & -carry;
     xb = x0 + static_cast<int32_t>(q);
     row.Piece<kNeg>(xa, 0, xb, 256);
     if (r == r1) return;
@@ -499,10 +544,12 @@ void Rasterizer::RenderShape(CoverageSink& sink) {
   const int width = x1 - x0 + 1;
   const int rows = bottom - top;
 
+  // Aliased rows are constant spans only: nothing to gain from painting them from the cells.
+  const SolidArgbTarget* solid = kAntialias ? sink.SolidArgb() : nullptr;
   const double work = std::fabs(area_) + 4.0 * static_cast<double>(edgeRows_);
   const bool parallel = threads_ > 1 && work >= kParallelWork && rows >= 2 * kBandRows;
   if (rows <= kBandRows) {
-    RenderBand<kAntialias, kEvenOdd>(ScratchFor(0), Band{top, bottom, x0, width, nullptr, edges_.size()}, sink);
+    RenderBand<kAntialias, kEvenOdd>(ScratchFor(0), Band{top, bottom, x0, width, nullptr, edges_.size()}, sink, solid);
     return;
   }
 
@@ -568,7 +615,8 @@ void Rasterizer::RenderShape(CoverageSink& sink) {
     if (bx1 < bx0) return;
     const int t = top + b * kBandRows;
     RenderBand<kAntialias, kEvenOdd>(
-        scratch, Band{t, std::min(bottom, t + kBandRows), bx0, bx1 - bx0 + 1, bandEdges_.data() + s, e - s}, sink);
+        scratch, Band{t, std::min(bottom, t + kBandRows), bx0, bx1 - bx0 + 1, bandEdges_.data() + s, e - s}, sink,
+        solid);
   };
 
   if (parallel) {
@@ -586,7 +634,7 @@ void Rasterizer::RenderShape(CoverageSink& sink) {
 }
 
 template <bool kAntialias, bool kEvenOdd>
-void Rasterizer::RenderBand(Scratch& s, const Band& band, CoverageSink& sink) const {
+void Rasterizer::RenderBand(Scratch& s, const Band& band, CoverageSink& sink, const SolidArgbTarget* solid) const {
   const int rows = band.bottom - band.top;
   const int width = band.width;
   const int words = (width + 63) >> 6;
@@ -625,6 +673,10 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, CoverageSink& sink) co
   for (int r = 0; r < rows; ++r) {
     Cell* rowCells = s.cells.data() + static_cast<size_t>(r) * static_cast<size_t>(width);
     uint64_t* rowBits = s.bits.data() + static_cast<size_t>(r) * static_cast<size_t>(words);
+    if (kAntialias && solid != nullptr) {
+      PaintCellRow<kEvenOdd>(*solid, band.top + r, band.x0, rowCells, rowBits, words, width);
+      continue;
+    }
     size_t ns = 0;
     int32_t nc = 0;
     uint32_t cover = 0;

@@ -52,6 +52,14 @@ struct CoverSpan {
   uint32_t cover;
 };
 
+// A straight-ARGB bitmap (32 bits a pixel) to be painted with one colour.
+struct SolidArgbTarget {
+  uint8_t* pixels;  // row 0
+  size_t stride;    // bytes from one row to the next
+  int height;
+  uint32_t argb;
+};
+
 // Receives the coverage of a shape row by row. Rows of one shape arrive in no particular order and,
 // for big shapes, from several threads at once (never the same row twice), so Row must only touch
 // the pixels of its own row.
@@ -60,6 +68,10 @@ class CoverageSink {
   virtual ~CoverageSink() = default;
   // Spans are sorted by x and do not overlap; count > 0.
   virtual void Row(int y, const CoverSpan* spans, size_t count, const uint8_t* covers) = 0;
+  // A sink that only paints one colour onto a straight-ARGB bitmap may hand that out: anti-aliased
+  // rows are then blended straight from the cells into its pixels (the same pixels Row would give)
+  // and Row is not called.
+  virtual const SolidArgbTarget* SolidArgb() const { return nullptr; }
 };
 
 class RasterWorkers;
@@ -99,7 +111,7 @@ class Rasterizer {
   template <bool kAntialias, bool kEvenOdd>
   void RenderShape(CoverageSink& sink);
   template <bool kAntialias, bool kEvenOdd>
-  void RenderBand(Scratch& scratch, const Band& band, CoverageSink& sink) const;
+  void RenderBand(Scratch& scratch, const Band& band, CoverageSink& sink, const SolidArgbTarget* solid) const;
   Scratch& ScratchFor(int worker);
 
   int width_ = 0;

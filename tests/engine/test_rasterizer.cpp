@@ -5,6 +5,8 @@
 #include <numbers>
 #include <vector>
 
+#include "engine/Bitmap.h"
+#include "engine/RasterPaint.h"
 #include "engine/Rasterizer.h"
 
 namespace lumbra {
@@ -271,6 +273,75 @@ TEST(RasterizerLarge, TallSlantedStripKeepsItsWidthInEveryRow) {
       int row = 0;
       for (int x = 0; x < 500; ++x) row += g.At(x, y);
       ASSERT_NEAR(row, 510, 2) << "row " << y;
+    }
+  }
+}
+
+// Hands the rows to a SolidPainter through Row, so that the rasteriser takes its general path.
+struct SpansOnly : CoverageSink {
+  SolidPainter& painter;
+  explicit SpansOnly(SolidPainter& p) : painter(p) {}
+  void Row(int y, const CoverSpan* spans, size_t count, const uint8_t* covers) override {
+    painter.Row(y, spans, count, covers);
+  }
+};
+
+TEST(RasterizerSolid, PaintingFromTheCellsMatchesTheSpans) {
+  // Overlapping, self-crossing and clipped contours (past the left, right and bottom borders),
+  // taller than a band and wider than a word of touched-cell bits, onto every kind of pixel:
+  // transparent (of any colour), opaque, partly transparent, and of the painted colour.
+  const std::vector<std::vector<PointF>> shapes = {
+      Regular(7, 60.3, 80.2),
+      {{20.2f, 5.7f}, {170.9f, 140.1f}, {30.5f, 150.3f}, {160.1f, 8.8f}},
+      {{-30.0f, 100.0f}, {250.0f, 90.5f}, {260.0f, 210.0f}, {-10.0f, 190.0f}},
+  };
+  const int w = 230, h = 200;
+  for (uint32_t color : {0xFF000000u, 0xFF3080C0u, 0x80FF2010u}) {
+    Bitmap before(w, h);
+    uint32_t s = 12345;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        s = s * 1664525u + 1013904223u;
+        const uint32_t v = s ^ (s >> 13);
+        const uint32_t kinds[4] = {v & 0xFFFFFFu, v | 0xFF000000u, v, (color & 0xFFFFFFu) | (v & 0xFF000000u)};
+        before.SetPixel(x, y, kinds[s >> 30]);
+      }
+    }
+    for (FillRule rule : {FillRule::Winding, FillRule::Alternate}) {
+      Bitmap direct = before.Clone(), spans = before.Clone();
+      SolidPainter directPainter(direct, color), spanPainter(spans, color);
+      SpansOnly general(spanPainter);
+      ASSERT_NE(directPainter.SolidArgb(), nullptr);
+      Rasterizer r;
+      for (CoverageSink* sink : std::initializer_list<CoverageSink*>{&directPainter, &general}) {
+        r.Reset(w, h, true);
+        for (const auto& c : shapes) r.AddContour(c.data(), c.size(), Affine::Translate(0.3, -0.2));
+        r.Render(rule, *sink);
+      }
+      int painted = 0;
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+          ASSERT_EQ(direct.GetPixel(x, y), spans.GetPixel(x, y)) << x << "," << y << " colour " << std::hex << color;
+          painted += direct.GetPixel(x, y) != before.GetPixel(x, y);
+        }
+      }
+      EXPECT_GT(painted, 15000);
+    }
+  }
+}
+
+TEST(RasterizerSolid, PixelBlendIsSourceOverForEveryAlphaAndCoverage) {
+  for (uint32_t color : {0xFF000000u, 0xFF3080C0u, 0x80FF2010u}) {
+    const uint32_t rgb = color & 0xFFFFFFu;
+    for (uint32_t cover = 0; cover < 256; ++cover) {
+      const uint32_t a = Div255((color >> 24) * cover);
+      for (uint32_t da = 0; da < 256; ++da) {
+        for (uint32_t d : {da << 24 | rgb, da << 24 | (rgb ^ 0x010000u), da << 24 | (0xFFFFFFu - rgb)}) {
+          uint32_t p = d;
+          PaintArgbPixel(&p, color, cover);
+          ASSERT_EQ(p, a == 0 ? d : BlendOver(d, rgb, a)) << std::hex << d << " " << color << " " << cover;
+        }
+      }
     }
   }
 }
