@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The main job: set up the machine, build every preset, and draw the default ruler's stroke
-# and its preview into out/.
+# The main job: set up the machine, build every preset (the plug-in Lumbra.8bf for x64 and x86
+# among them), render the default preset and the shipped focus-line preset over the sample
+# picture into out/, and apply the focus preset once more through the real x64 plug-in, loaded
+# by our test host under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,5 +22,10 @@ lumbra=./build/native/lumbra
 "$lumbra" --data out/data outline --length 400 --ruler-height 40 --thickness 24 --png out/stroke.png >/dev/null
 "$lumbra" --data out/data outline --length 400 --ruler-height 40 --thickness 24 \
   --png out/ruler-preview.png --preview >/dev/null
-echo "main: wrote $(pwd)/out/default.png and out/focus.png (and focus.svg, stroke.png, ruler-preview.png);"
-echo "main: the Windows builds (x64, x86) are in build/win64 and build/win32"
+# The plug-in as a host installs it: the module with its data folder beside it.
+rm -rf out/plugin && mkdir -p out/plugin && cp build/win64/Lumbra.8bf out/plugin/ && cp -r samples/data/. out/plugin/
+tools/wine-run.sh build/win64/lumbra_host.exe apply "Z:$(realpath out/plugin/Lumbra.8bf | tr / '\\')" focus \
+  "Z:$(realpath samples/sample.png | tr / '\\')" "Z:$(pwd | tr / '\\')\\out\\focus-plugin.png" | tr -d '\r'
+echo "main: wrote $(pwd)/out/default.png and out/focus.png (and focus.svg, stroke.png, ruler-preview.png),"
+echo "main: and out/focus-plugin.png through build/win64/Lumbra.8bf under wine;"
+echo "main: the plug-ins: build/win64/Lumbra.8bf (x64) and build/win32/Lumbra.8bf (x86)"

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 xvfb imagemagick fonts-ipafont-gothic
+  wine wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic
   googletest libgtest-dev libbenchmark-dev libpng-dev nlohmann-json3-dev libcli11-dev
   libagg-dev libcairo2-dev
   clang libclang-rt-14-dev llvm

@@ -24,11 +24,13 @@ step "win64 (tests under wine64)"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
 ctest --preset win64
+bash tools/check-plugin.sh build/win64/Lumbra.8bf x86-64 build/win64/lumbra_host.exe
 
 step "win32 (static checks)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
 bash tools/check-pe.sh build/win32/lumbra_tests.exe i386
+bash tools/check-plugin.sh build/win32/Lumbra.8bf i386 build/win64/lumbra_host.exe
 bash tools/check-pe.sh build/win64/lumbra_tests.exe x86-64
 
 step "fuzz (${fuzz_seconds}s per target)"

@@ -28,10 +28,19 @@ int CountChannels(const ReadChannelDesc* channel) {
 
 CProgressDialog::CProgressDialog(HWND parent) : CDialog(IDD_PROGRESS, parent) {}
 
+namespace {
+constexpr UINT kStartWork = WM_APP + 1;
+}
+
 INT_PTR CProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+  // WM_SHOWWINDOW comes before the window is on screen: the work starts once it is, so the
+  // bar and its button are seen while the pixels are converted.
   if (message == WM_SHOWWINDOW && wParam && !working_) {
-    handled = true;
     working_ = true;
+    PostMessageW(Handle(), kStartWork, 0, 0);
+  } else if (message == kStartWork) {
+    handled = true;
+    UpdateWindow(Handle());
     RunWork();
   }
   return 0;

@@ -418,6 +418,7 @@ TEST_F(PluginTest, MergedImageIsReadUnlessCtrlIsHeldOrSkipped) {
   EXPECT_EQ(host->channelReads, 4);  // three colour planes and the transparency
   EXPECT_EQ(host->suitesAcquired, host->suitesReleased);
   EXPECT_EQ(host->captions, (std::vector<std::wstring>{kLayerCaption, kReadingMergedCaption, kMergedCaption}));
+  EXPECT_TRUE(host->captionsWhileHidden.empty());  // the bar is on screen while it works
 
   // Ctrl held when the filter starts: no merged image is read.
   host->channelReads = 0;

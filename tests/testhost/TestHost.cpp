@@ -316,6 +316,7 @@ RunResult TestHost::Run(bool withParameters) {
   PrepareRecord();
   progressCalls.clear();
   captions.clear();
+  captionsWhileHidden.clear();
 
   BYTE keys[256] = {};
   GetKeyboardState(keys);
@@ -493,6 +494,7 @@ void TestHost::NoteCaption(HWND window, const wchar_t* text) {
   GetClassNameW(window, className, 32);
   if (std::wstring(className) != L"#32770" || !GetDlgItem(window, 1089)) return;
   captions.emplace_back(text);
+  if (!IsWindowVisible(window)) captionsWhileHidden.emplace_back(text);
   if (!settings.pressButtonOnCaption.empty() && settings.pressButtonOnCaption == text) {
     if (settings.closeInsteadOfPress) {
       PostMessageW(window, WM_CLOSE, 0, 0);

@@ -119,6 +119,7 @@ class TestHost {
   // What the plug-in did, recorded by the callbacks.
   std::vector<std::pair<int32_t, int32_t>> progressCalls;
   std::vector<std::wstring> captions;  // every caption the progress bar showed
+  std::vector<std::wstring> captionsWhileHidden;  // ... of those, the ones set while it was not on screen
   int channelReads = 0;
   int suitesAcquired = 0;
   int suitesReleased = 0;

@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageServiceWin32.h"
 #include "support/TestSupport.h"
+#include "testhost/Automation.h"
 
 namespace lumbra {
 namespace {
@@ -36,36 +37,6 @@ TEST(Win32, FilesWithJapaneseNamesAreReplacedInOneStep) {
   EXPECT_NE(GetFileAttributesW(PathFromUtf8(target).wstring().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// Finds the message box with this caption, notes its owner and text, and presses a button.
-struct BoxAnswerer {
-  BoxAnswerer(std::wstring c, WPARAM b) : caption(std::move(c)), button(b) {}
-  std::wstring caption;
-  WPARAM button;
-  HWND owner = nullptr;
-  std::wstring text;
-  bool found = false;
-
-  void Run() {
-    for (int i = 0; i < 500 && !found; ++i) {
-      if (HWND box = FindWindowW(L"#32770", caption.c_str())) {
-        found = true;
-        owner = GetWindow(box, GW_OWNER);
-        wchar_t buffer[512] = {};
-        GetDlgItemTextW(box, 0xFFFF, buffer, 512);  // the static text of a message box
-        text = buffer;
-        PostMessageW(box, WM_COMMAND, button, 0);
-      } else {
-        Sleep(20);
-      }
-    }
-  }
-};
-
-DWORD WINAPI RunAnswerer(void* answerer) {
-  static_cast<BoxAnswerer*>(answerer)->Run();
-  return 0;
-}
-
 TEST(Win32, MessageBoxesAreOwnedAndAnswered) {
   HWND window =
       CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
@@ -74,26 +45,22 @@ TEST(Win32, MessageBoxesAreOwnedAndAnswered) {
   Win32MessageService service;
   for (const auto& [button, expected] :
        {std::pair{WPARAM{IDOK}, MessageAnswer::Ok}, {WPARAM{IDCANCEL}, MessageAnswer::Cancel}}) {
-    BoxAnswerer answerer(L"確認", button);
-    HANDLE thread = CreateThread(nullptr, 0, RunAnswerer, &answerer, 0, nullptr);
+    testhost::MessageBoxWatcher boxes(button);
     const MessageAnswer answer =
         service.Show("上書きしてもよろしいですか？", "確認", MessageIcon::Question, MessageButtons::OkCancel);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    ASSERT_TRUE(answerer.found);
+    const auto seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(answer, expected);
-    EXPECT_EQ(answerer.owner, window);
-    EXPECT_EQ(answerer.text, L"上書きしてもよろしいですか？");
+    EXPECT_EQ(seen[0].caption, L"確認");
+    EXPECT_EQ(seen[0].owner, window);
+    EXPECT_EQ(seen[0].text, L"上書きしてもよろしいですか？");
   }
   // Once the owner is gone the box has none, rather than a dangling one.
   DestroyWindow(window);
-  BoxAnswerer answerer(L"お知らせ", IDOK);
-  HANDLE thread = CreateThread(nullptr, 0, RunAnswerer, &answerer, 0, nullptr);
+  testhost::MessageBoxWatcher boxes;
   EXPECT_EQ(service.Show("text", "お知らせ", MessageIcon::Warning, MessageButtons::Ok), MessageAnswer::Ok);
-  WaitForSingleObject(thread, INFINITE);
-  CloseHandle(thread);
-  EXPECT_TRUE(answerer.found);
-  EXPECT_EQ(answerer.owner, nullptr);
+  ASSERT_EQ(boxes.Seen().size(), 1u);
+  EXPECT_EQ(boxes.Seen()[0].owner, nullptr);
   SetMessageOwner(nullptr);
 }
 
