@@ -1,0 +1,49 @@
+#include "ui/framework/Window.h"
+
+#include <commctrl.h>
+
+namespace lumbra {
+
+namespace {
+constexpr UINT_PTR kSubclassId = 0x4C4D4252;  // one subclass of ours per window
+}
+
+CWindow::~CWindow() { Detach(); }
+
+bool CWindow::Attach(HWND window) {
+  if (!window || window_) return false;
+  DWORD_PTR existing = 0;
+  if (GetWindowSubclass(window, &CWindow::SubclassProc, kSubclassId, &existing)) return false;
+  if (!SetWindowSubclass(window, &CWindow::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    return false;
+  window_ = window;
+  OnAttached();
+  return true;
+}
+
+void CWindow::Detach() {
+  if (!window_) return;
+  RemoveWindowSubclass(window_, &CWindow::SubclassProc, kSubclassId);
+  window_ = nullptr;
+}
+
+LRESULT CWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) { return DefProc(message, wParam, lParam); }
+
+LRESULT CWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefSubclassProc(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CWindow::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) {
+  auto* object = reinterpret_cast<CWindow*>(self);
+  if (message == WM_NCDESTROY) {
+    // The window goes: the object lets go of it first.
+    const LRESULT result = object->WindowProc(message, wParam, lParam);
+    RemoveWindowSubclass(window, &CWindow::SubclassProc, kSubclassId);
+    object->window_ = nullptr;
+    return result;
+  }
+  return object->WindowProc(message, wParam, lParam);
+}
+
+}  // namespace lumbra
