@@ -1,11 +1,6 @@
 // Whole rendering passes on a 4000 x 6000 picture, and composing the line layer over the picture.
 //
-//   Render/Focus    the default circle layout, interval 3, length 1500, thickness 12, lines pointing
-//                   inwards (about 7800 strokes)
-//   Render/Speed    a path across the middle, interval 4, length 3000, both sides mirrored, with
-//                   jitter (2000 strokes, most of them crossing the whole half picture)
-//   Render/Curve    a diagonal path, a curved five-point ruler with the mill pen, interval 5,
-//                   length 2000, both sides point-symmetric
+//   Render/Focus, Render/Speed, Render/Curve    the three scenes of Scenes.h,
 // each anti-aliased (AA) and aliased, on the calling thread only (1T) and with the default thread
 // count (MT). Counters: ms per render and strokes per second.
 //
@@ -20,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "Scenes.h"
 #include "data/PresetData.h"
 #include "data/Record.h"
 #include "engine/Bitmap.h"
@@ -31,10 +27,9 @@ namespace {
 using lumbra::Bitmap;
 using lumbra::CPresetData;
 
-constexpr int kWidth = 4000;
-constexpr int kHeight = 6000;
-
-enum class Scene { Focus, Speed, Curve };
+using lumbra::bench::Scene;
+constexpr int kWidth = lumbra::bench::kSceneWidth;
+constexpr int kHeight = lumbra::bench::kSceneHeight;
 
 void UseScratchDataFolder() {
   static const bool done = [] {
@@ -49,35 +44,7 @@ void UseScratchDataFolder() {
 std::unique_ptr<CPresetData> MakePreset(Scene scene, bool antialias) {
   UseScratchDataFolder();
   auto preset = std::make_unique<CPresetData>();
-  preset->antialias = antialias ? 1 : 0;
-  preset->thickness = 12;
-  switch (scene) {
-    case Scene::Focus:
-      preset->layout.SetDefaultCircle();
-      preset->interval = 3;
-      preset->length = 1500;
-      preset->drawSide = 0;
-      break;
-    case Scene::Speed:
-      preset->layout.SetMode(0);
-      preset->layout.GetPoints() = {{0, 50}, {100, 50}};
-      preset->interval = 4;
-      preset->length = 3000;
-      preset->drawSide = 3;
-      preset->jitter = 2;
-      break;
-    case Scene::Curve:
-      preset->layout.SetMode(0);
-      preset->layout.GetPoints() = {{0, 0}, {100, 100}};
-      preset->ruler.SetMode(1);
-      preset->ruler.GetPoints() = {{0, 0}, {25, 40}, {50, -30}, {75, 20}, {100, 0}};
-      preset->penTip = 1;
-      preset->height = 200;
-      preset->interval = 5;
-      preset->length = 2000;
-      preset->drawSide = 2;
-      break;
-  }
+  lumbra::bench::ConfigureScene(*preset, scene, antialias);
   return preset;
 }
 

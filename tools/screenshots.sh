@@ -32,4 +32,19 @@ done
 sleep 0.5
 import -window root "$out/progress.png"
 wait "$run" || true
-echo "screenshots: $out/progress.png"
+
+# The settings dialog over the sample picture, one screenshot per tab.
+for tab in 0 1; do
+  tools/wine-run.sh build/win64/lumbra_host.exe dialog "$(winpath "$work/Lumbra.8bf")" \
+    "$(winpath samples/sample.png)" "$tab" 8 >/dev/null &
+  run=$!
+  for _ in $(seq 300); do
+    windows=$(xwininfo -root -tree 2>/dev/null || true)
+    grep -q 'Korvane : Lumbra' <<<"$windows" && break
+    sleep 0.1
+  done
+  sleep 4  # the first render and the preview
+  import -window root "$out/settings-tab$tab.png"
+  wait "$run" || true
+done
+echo "screenshots: $out/progress.png, $out/settings-tab0.png, $out/settings-tab1.png"

@@ -33,18 +33,18 @@ if [ -z "${DISPLAY:-}" ]; then
   done
 fi
 
-if [ ! -f "$WINEPREFIX/.lumbra-ready-2" ]; then
+if [ ! -f "$WINEPREFIX/.lumbra-ready-3" ]; then
   mkdir -p "$WINEPREFIX"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.lumbra-ready-2" ]; then
+    if [ ! -f "$WINEPREFIX/.lumbra-ready-3" ]; then
       "$wine" wineboot --init >/dev/null 2>&1 || true
       reg=$(mktemp --suffix=.reg)
       cat >"$reg" <<'REG'
 REGEDIT4
 
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
-"MS UI Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
 "MS Shell Dlg"="IPAGothic"
 "MS Shell Dlg 2"="IPAGothic"
 
@@ -56,7 +56,7 @@ REG
       "$wine" regedit "$reg" >/dev/null 2>&1 || true
       rm -f "$reg"
       /usr/lib/wine/wineserver -w 2>/dev/null || true
-      touch "$WINEPREFIX/.lumbra-ready-2"
+      touch "$WINEPREFIX/.lumbra-ready-3"
     fi
   ) 9>"$WINEPREFIX.lock"
 fi

@@ -13,6 +13,7 @@
 #include "host/model/PixelTransfer.h"
 #include "platform/MessageService.h"
 #include "platform/MessageServiceWin32.h"
+#include "ui/settings/SettingDialog.h"
 
 using namespace lumbra;
 using namespace lumbra::host;
@@ -219,11 +220,22 @@ extern "C" void PluginMain(int16_t selector, void* record, intptr_t* /*data*/, i
   if (*g_state.result == userCanceledErr || selector == filterSelectorFinish) g_state.resultImage.reset();
 }
 
-extern "C" Bitmap* ShowSettingDialog(const Bitmap* /*layerImage*/, const Bitmap* /*mergedImage*/,
-                                      const MaskInfo* /*maskInfo*/, ColorPicker /*colorPicker*/,
-                                      uint8_t /*grayscale*/, std::string* presetName) {
-  // The settings dialog is not part of the module yet: the interactive path ends as a cancelled
-  // dialog does, with no picture and no preset name.
-  if (presetName) presetName->clear();
-  return nullptr;
+extern "C" Bitmap* ShowSettingDialog(const Bitmap* layerImage, const Bitmap* mergedImage, const MaskInfo* maskInfo,
+                                      ColorPicker colorPicker, uint8_t grayscale, std::string* presetName) {
+  if (!layerImage || !layerImage->Ok()) {
+    if (presetName) presetName->clear();
+    return nullptr;
+  }
+  SettingDialogParams params;
+  params.layerImage = layerImage;
+  params.mergedImage = mergedImage && mergedImage->Ok() ? mergedImage : nullptr;
+  params.maskInfo = maskInfo;
+  params.colorPicker = colorPicker;
+  params.grayscale = grayscale;
+  params.parentWindow = g_state.parentWindow;
+  auto dialog = std::make_unique<CSettingDialog>(params);
+  dialog->DoModal();
+  if (presetName) *presetName = dialog->ResultName();
+  // The caller owns the picture.
+  return dialog->TakeResult().release();
 }

@@ -7,13 +7,12 @@
 #include "engine/Bitmap.h"
 #include "engine/Placement.h"
 #include "host/HostInterface.h"
+#include "ui/settings/SettingDialog.h"
 
 namespace lumbra {
 
 // Asks the host's colour picker for a colour; COLORREF layout (0x00BBGGRR) in and out. The colour
 // comes back unchanged when the user cancels or the host has no picker.
-using ColorPicker = int32_t (*)(int32_t colorref);
-
 int32_t HostColorPicker(int32_t colorref);
 // The scripted render's progress: the host's bar, then its abort test. 1 when the user aborted.
 uint8_t HostRenderProgress(int32_t position, int32_t total);

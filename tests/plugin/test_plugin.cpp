@@ -23,6 +23,7 @@ using testhost::RunResult;
 const std::wstring kLayerCaption = L"レイヤーイメージを作成しています...";
 const std::wstring kReadingMergedCaption = L"結合イメージを取得しています...";
 const std::wstring kMergedCaption = L"結合イメージを作成しています...";
+const std::wstring kDialogCaption = L"Korvane : Lumbra";
 
 // Every byte of the host's picture equals the expected result's (grey from blue, transparency
 // from alpha where the picture has a transparency plane).
@@ -243,10 +244,12 @@ TEST_F(PluginTest, WithoutARecordedNameOrAfterParametersTheDialogPathRuns) {
   MessageBoxWatcher boxes;
 
   // No descriptor at all, a descriptor without 'prst', an unreadable value, procedure tables
-  // whose pointers are all null, no descriptor parameters: each goes to the dialog, which (not
-  // part of the module yet) ends as a cancel does.
+  // whose pointers are all null, no descriptor parameters: each opens the settings dialog, here
+  // cancelled.
   auto expectDialogPath = [&](const char* what) {
+    testhost::WindowScript cancel(kDialogCaption, [](HWND dialog) { testhost::ClickButton(dialog, IDC_CANCEL); });
     const RunResult run = host->Run(false);
+    EXPECT_TRUE(cancel.Found()) << what;
     EXPECT_EQ(run.start, host::userCanceledErr) << what;
     EXPECT_FALSE(run.finishCalled) << what;
     EXPECT_TRUE(host->progressCalls.empty()) << what;  // no scripted render ran
@@ -272,10 +275,19 @@ TEST_F(PluginTest, WithoutARecordedNameOrAfterParametersTheDialogPathRuns) {
 
   // Parameters makes every later Start of this loaded module show the dialog, even with a name.
   RecordPresetName("steady");
-  RunResult run = host->Run(true);
+  RunResult run;
+  {
+    testhost::WindowScript cancel(kDialogCaption, [](HWND dialog) { testhost::ClickButton(dialog, IDC_CANCEL); });
+    run = host->Run(true);
+    EXPECT_TRUE(cancel.Found());
+  }
   EXPECT_EQ(run.start, host::userCanceledErr);
   RecordPresetName("steady");
-  run = host->Run(false);
+  {
+    testhost::WindowScript cancel(kDialogCaption, [](HWND dialog) { testhost::ClickButton(dialog, IDC_CANCEL); });
+    run = host->Run(false);
+    EXPECT_TRUE(cancel.Found());
+  }
   EXPECT_EQ(run.start, host::userCanceledErr);
   EXPECT_TRUE(host->progressCalls.empty());
   EXPECT_EQ(host->LiveHandles(), 0);
@@ -463,6 +475,24 @@ TEST_F(PluginTest, CancellingTheLayerImageStopsTheRun) {
     EXPECT_EQ(host->channelReads, 0);
     EXPECT_EQ(host->picture.planes, before.planes);
   }
+}
+
+TEST_F(PluginTest, InteractiveApplyWritesTheDialogsPictureAndRecordsLatest) {
+  StorePreset("steady", SteadyPreset());
+  CPresetData preset;
+  ASSERT_TRUE(preset.Load("steady"));
+  ASSERT_TRUE(preset.Save(kLatestName, true));  // what the dialog opens with
+  host->picture = PatternPicture(60, 40, false, true);
+  const HostPicture before = host->picture;
+  host->descriptor.reset();
+  testhost::WindowScript apply(kDialogCaption, [](HWND dialog) { testhost::ClickButton(dialog, IDC_APPLY); });
+  const RunResult run = host->Run(true);
+  EXPECT_TRUE(apply.Found());
+  EXPECT_EQ(run.start, 0);
+  EXPECT_TRUE(run.committed);
+  ExpectPictureEquals(host->picture, ExpectedScriptedResult(before, "latest", false));
+  ASSERT_TRUE(host->descriptor.has_value());
+  EXPECT_EQ((*host->descriptor)[0].bytes, (std::vector<uint8_t>{'l', 'a', 't', 'e', 's', 't'}));
 }
 
 // Plug-in folders where users cannot write (Program Files) keep the data in

@@ -26,6 +26,55 @@ BOOL CALLBACK CollectMessageBoxes(HWND window, LPARAM context) {
 
 }  // namespace
 
+namespace {
+
+struct CaptionSearch {
+  std::wstring caption;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindByCaption(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<CaptionSearch*>(context);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == GetCurrentProcessId() && IsWindowVisible(window) && WindowText(window) == search->caption) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(const std::wstring& caption) {
+  CaptionSearch search{caption};
+  EnumWindows(FindByCaption, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void ClickButton(HWND dialog, int id) {
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return done();
+    Sleep(10);
+  }
+  return true;
+}
+
+WindowScript::WindowScript(std::wstring caption, std::function<void(HWND)> script, int timeoutMilliseconds)
+    : thread_([this, caption = std::move(caption), script = std::move(script), timeoutMilliseconds] {
+        HWND window = nullptr;
+        if (!WaitUntil([&] { return (window = FindProcessWindow(caption)) != nullptr; }, timeoutMilliseconds)) return;
+        found_ = true;
+        script(window);
+      }) {}
+
+WindowScript::~WindowScript() { thread_.join(); }
+
 std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
@@ -64,13 +113,6 @@ std::vector<SeenMessageBox> MessageBoxWatcher::Seen() const {
   return seen_;
 }
 
-bool MessageBoxWatcher::WaitFor(size_t count, int milliseconds) const {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (Seen().size() >= count) return true;
-    Sleep(10);
-  }
-  return false;
-}
+
 
 }  // namespace lumbra::testhost

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -29,8 +30,6 @@ class MessageBoxWatcher {
   MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
   std::vector<SeenMessageBox> Seen() const;
-  // Waits up to `milliseconds` for at least `count` boxes.
-  bool WaitFor(size_t count, int milliseconds = 10000) const;
 
  private:
   void Run();
@@ -42,7 +41,29 @@ class MessageBoxWatcher {
   std::thread thread_;
 };
 
-// Text of a window, and of its child with the given id.
+// Runs `script` on a thread of its own as soon as a visible window of this process with the
+// given caption appears (within `timeoutMilliseconds`); the script drives it with messages.
+class WindowScript {
+ public:
+  WindowScript(std::wstring caption, std::function<void(HWND)> script, int timeoutMilliseconds = 20000);
+  ~WindowScript();  // waits for the script to end
+  WindowScript(const WindowScript&) = delete;
+  WindowScript& operator=(const WindowScript&) = delete;
+  bool Found() const { return found_; }
+
+ private:
+  std::atomic<bool> found_{false};
+  std::thread thread_;
+};
+
+// A visible top-level window of this process with this caption, or null.
+HWND FindProcessWindow(const std::wstring& caption);
+// Sends a button click notification for control `id` to `dialog` (from any thread).
+void ClickButton(HWND dialog, int id);
+// Polls `done` every 10 ms up to `milliseconds`; its last answer.
+bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000);
+
+// Text of a window.
 std::wstring WindowText(HWND window);
 
 }  // namespace lumbra::testhost

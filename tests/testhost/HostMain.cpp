@@ -7,11 +7,17 @@
 //       runs the filter as a recorded action does: 'prst' = PRESET in the descriptor and no
 //       Parameters call, so the plug-in renders the preset (from its own data folder) without
 //       a dialog; the result is written to OUTPUT.png.
+//   lumbra_host dialog PLUGIN.8bf INPUT.png TAB SECONDS
+//       opens the plug-in's settings dialog over the picture (as the Filter menu does), shows
+//       tab TAB (0 or 1) and cancels it after SECONDS: for looking at it and taking screenshots.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
 
+#include "testhost/Automation.h"
 #include "testhost/Resources.h"
 #include "testhost/TestHost.h"
 #include "testhost/WicPng.h"
@@ -93,15 +99,43 @@ int Apply(const std::wstring& plugin, const std::wstring& preset, const std::wst
   return 0;
 }
 
+int ShowDialog(const std::wstring& plugin, const std::wstring& input, int tab, int seconds) {
+  TestHost host(plugin);
+  if (!host.Loaded()) {
+    std::fprintf(stderr, "lumbra_host: %s\n", host.LoadError().c_str());
+    return 1;
+  }
+  std::string error;
+  if (!LoadPng(input, false, host.picture, error)) {
+    std::fprintf(stderr, "lumbra_host: %s: %s\n", Narrow(input).c_str(), error.c_str());
+    return 1;
+  }
+  WindowScript script(L"Korvane : Lumbra", [&](HWND dialog) {
+    HWND tabs = FindWindowExW(FindWindowExW(dialog, nullptr, L"LumbraPropertySheet", nullptr), nullptr,
+                              L"SysTabControl32", nullptr);
+    if (tabs) {
+      SendMessageW(tabs, TCM_SETCURSEL, tab, 0);
+      NMHDR notice{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
+      SendMessageW(GetParent(tabs), WM_NOTIFY, notice.idFrom, reinterpret_cast<LPARAM>(&notice));
+    }
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    ClickButton(dialog, 1089);
+  });
+  host.Run(true);
+  return script.Found() ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"pipl" && argc == 3) return PrintPipl(argv[2]);
+  if (command == L"dialog" && argc == 6) return ShowDialog(argv[2], argv[3], _wtoi(argv[4]), _wtoi(argv[5]));
   if (command == L"apply" && (argc == 6 || (argc == 7 && std::wstring(argv[6]) == L"--gray")))
     return Apply(argv[2], argv[3], argv[4], argv[5], argc == 7);
   std::fprintf(stderr,
                "usage: lumbra_host pipl PLUGIN.8bf\n"
-               "       lumbra_host apply PLUGIN.8bf PRESET INPUT.png OUTPUT.png [--gray]\n");
+               "       lumbra_host apply PLUGIN.8bf PRESET INPUT.png OUTPUT.png [--gray]\n"
+               "       lumbra_host dialog PLUGIN.8bf INPUT.png TAB SECONDS\n");
   return 2;
 }

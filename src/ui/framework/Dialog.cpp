@@ -10,20 +10,27 @@ CDialog::~CDialog() {
   if (window_) DestroyWindow(window_);
 }
 
-INT_PTR CDialog::DoModal() {
+bool CDialog::Create(HWND parent) {
+  if (parent) parent_ = parent;
   // The common controls the templates use must be registered in this process.
   static const bool registered = [] {
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                  ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS |
+                                                                     ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
+                                                                     ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     return InitCommonControlsEx(&controls) != FALSE;
   }();
   (void)registered;
-  ended_ = false;
-  result_ = IDCANCEL;
-  const bool ownerWasEnabled = parent_ && IsWindowEnabled(parent_);
   window_ = CreateDialogParamW(PluginModule(), MAKEINTRESOURCEW(templateId_), parent_, &CDialog::DialogProc,
                                reinterpret_cast<LPARAM>(this));
-  if (!window_) return IDCANCEL;
+  return window_ != nullptr;
+}
+
+INT_PTR CDialog::DoModal() {
+  ended_ = false;
+  modal_ = true;
+  result_ = IDCANCEL;
+  const bool ownerWasEnabled = parent_ && IsWindowEnabled(parent_);
+  if (!Create()) return IDCANCEL;
   if (ownerWasEnabled) EnableWindow(parent_, FALSE);
   ShowWindow(window_, SW_SHOW);
 
@@ -44,13 +51,19 @@ INT_PTR CDialog::DoModal() {
   if (ownerWasEnabled) EnableWindow(parent_, TRUE);
   DestroyWindow(window_);
   window_ = nullptr;
+  modal_ = false;
   return result_;
 }
 
 void CDialog::EndDialog(INT_PTR result) {
   result_ = result;
   ended_ = true;
-  if (window_) ShowWindow(window_, SW_HIDE);
+  if (window_ && modal_) {
+    ShowWindow(window_, SW_HIDE);
+    // Ended from a message sent by another thread, the loop would wait in GetMessage for a
+    // posted one: give it one.
+    PostMessageW(window_, WM_NULL, 0, 0);
+  }
 }
 
 bool CDialog::OnCommand(int id, int code, HWND) {
@@ -79,6 +92,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
   }
   auto* self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));
   if (!self) return FALSE;
+  if (message == WM_NCDESTROY) {
+    self->window_ = nullptr;
+    return FALSE;
+  }
   if (message == WM_COMMAND) return self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
   bool handled = false;
   const INT_PTR result = self->OnMessage(message, wParam, lParam, handled);

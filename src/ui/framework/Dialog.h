@@ -17,6 +17,9 @@ class CDialog {
   // Creates the window, disables the owner, runs until EndDialog, destroys the window and
   // returns the value given to EndDialog (IDCANCEL if the window could not be created).
   INT_PTR DoModal();
+  // Creates the window without a loop of its own (a child page, a modeless window), with
+  // `parent` as its parent when one is given.
+  bool Create(HWND parent = nullptr);
   void EndDialog(INT_PTR result);
 
   HWND Handle() const { return window_; }
@@ -29,8 +32,12 @@ class CDialog {
   virtual bool OnCommand(int id, int code, HWND control);
   // Any other message; set `handled` to keep it from the default handling.
   virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+
+ public:
   // Offered every message of the modal loop first; true when it was consumed.
   virtual bool PreTranslateMessage(MSG& message);
+
+ protected:
   virtual void OnOK() { EndDialog(IDOK); }
   virtual void OnCancel() { EndDialog(IDCANCEL); }
 
@@ -41,6 +48,7 @@ class CDialog {
   HWND parent_;
   HWND window_ = nullptr;
   bool ended_ = false;
+  bool modal_ = false;
   INT_PTR result_ = IDCANCEL;
 };
 

@@ -6,16 +6,17 @@ namespace lumbra {
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x4C4D4252;  // one subclass of ours per window
+constexpr wchar_t kOwnerProperty[] = L"LumbraWindow";
 }
 
 CWindow::~CWindow() { Detach(); }
 
 bool CWindow::Attach(HWND window) {
   if (!window || window_) return false;
-  DWORD_PTR existing = 0;
-  if (GetWindowSubclass(window, &CWindow::SubclassProc, kSubclassId, &existing)) return false;
+  if (GetPropW(window, kOwnerProperty)) return false;
   if (!SetWindowSubclass(window, &CWindow::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
     return false;
+  SetPropW(window, kOwnerProperty, this);
   window_ = window;
   OnAttached();
   return true;
@@ -24,6 +25,7 @@ bool CWindow::Attach(HWND window) {
 void CWindow::Detach() {
   if (!window_) return;
   RemoveWindowSubclass(window_, &CWindow::SubclassProc, kSubclassId);
+  RemovePropW(window_, kOwnerProperty);
   window_ = nullptr;
 }
 
@@ -40,6 +42,7 @@ LRESULT CALLBACK CWindow::SubclassProc(HWND window, UINT message, WPARAM wParam,
     // The window goes: the object lets go of it first.
     const LRESULT result = object->WindowProc(message, wParam, lParam);
     RemoveWindowSubclass(window, &CWindow::SubclassProc, kSubclassId);
+    RemovePropW(window, kOwnerProperty);
     object->window_ = nullptr;
     return result;
   }

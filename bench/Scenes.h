@@ -1,0 +1,56 @@
+// The three render scenes measured on a 4000 x 6000 picture, shared by the render benchmark and
+// the settings dialog's timing under wine:
+//   Focus  the default circle layout, interval 3, length 1500, thickness 12, lines pointing
+//          inwards (about 7800 strokes)
+//   Speed  a path across the middle, interval 4, length 3000, both sides mirrored, with jitter
+//          (2000 strokes, most of them crossing the whole half picture)
+//   Curve  a diagonal path, a curved five-point ruler with the mill pen, interval 5, length 2000,
+//          both sides point-symmetric
+#pragma once
+
+#include "data/PresetData.h"
+
+namespace lumbra::bench {
+
+enum class Scene { Focus, Speed, Curve };
+
+constexpr int kSceneWidth = 4000;
+constexpr int kSceneHeight = 6000;
+
+inline const char* SceneName(Scene scene) {
+  return scene == Scene::Focus ? "Focus" : scene == Scene::Speed ? "Speed" : "Curve";
+}
+
+inline void ConfigureScene(CPresetData& preset, Scene scene, bool antialias) {
+  preset.antialias = antialias ? 1 : 0;
+  preset.thickness = 12;
+  switch (scene) {
+    case Scene::Focus:
+      preset.layout.SetDefaultCircle();
+      preset.interval = 3;
+      preset.length = 1500;
+      preset.drawSide = 0;
+      break;
+    case Scene::Speed:
+      preset.layout.SetMode(0);
+      preset.layout.GetPoints() = {{0, 50}, {100, 50}};
+      preset.interval = 4;
+      preset.length = 3000;
+      preset.drawSide = 3;
+      preset.jitter = 2;
+      break;
+    case Scene::Curve:
+      preset.layout.SetMode(0);
+      preset.layout.GetPoints() = {{0, 0}, {100, 100}};
+      preset.ruler.SetMode(1);
+      preset.ruler.GetPoints() = {{0, 0}, {25, 40}, {50, -30}, {75, 20}, {100, 0}};
+      preset.penTip = 1;
+      preset.height = 200;
+      preset.interval = 5;
+      preset.length = 2000;
+      preset.drawSide = 2;
+      break;
+  }
+}
+
+}  // namespace lumbra::bench

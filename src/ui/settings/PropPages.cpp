@@ -1,0 +1,179 @@
+#include "ui/settings/PropPages.h"
+
+#include <commctrl.h>
+
+#include "resources/resource.h"
+#include "ui/framework/Module.h"
+#include "ui/settings/SettingDialog.h"
+
+namespace lumbra {
+
+namespace {
+
+constexpr SliderRow kLayoutRows[] = {
+    {IDC_INTERVAL_SLIDER, IDC_INTERVAL_EDIT, IDC_INTERVAL_SPIN, 1, 5000, 10},
+    {IDC_OVERSHOOT_SLIDER, IDC_OVERSHOOT_EDIT, IDC_OVERSHOOT_SPIN, 0, 5000, 0},
+};
+
+// Height, length, minimum length, thickness, minimum thickness, taper start.
+constexpr SliderRow RulerRow(int r, int minimum, int maximum, int page) {
+  return {IDC_ROW_SLIDER + 3 * r, IDC_ROW_EDIT + 3 * r, IDC_ROW_SPIN + 3 * r, minimum, maximum, page};
+}
+constexpr SliderRow kRulerRows[] = {RulerRow(0, 1, 1000, 10), RulerRow(1, 5, 10000, 100), RulerRow(2, 1, 100, 10),
+                                    RulerRow(3, 1, 1000, 10), RulerRow(4, 1, 100, 10),   RulerRow(5, 0, 100, 5)};
+
+void SetUpRow(HWND page, const SliderRow& row) {
+  SendDlgItemMessageW(page, row.slider, TBM_SETRANGEMIN, FALSE, row.minimum);
+  SendDlgItemMessageW(page, row.slider, TBM_SETRANGEMAX, FALSE, row.maximum);
+  if (row.page > 0) SendDlgItemMessageW(page, row.slider, TBM_SETPAGESIZE, 0, row.page);
+  SendDlgItemMessageW(page, row.spin, UDM_SETRANGE32, row.minimum, row.maximum);
+}
+
+// A slider of the page moved: its spin follows, then the dialog collects.
+template <size_t N>
+bool FollowSlider(HWND page, HWND slider, const SliderRow (&rows)[N]) {
+  const int id = GetDlgCtrlID(slider);
+  for (const SliderRow& row : rows)
+    if (row.slider == id) {
+      SetSpinPosition(page, row.spin, SliderPosition(page, row.slider));
+      return true;
+    }
+  return false;
+}
+
+bool IsRadio(int id, int first, int count) { return id >= first && id < first + count; }
+
+}  // namespace
+
+int SliderPosition(HWND page, int slider) {
+  return static_cast<int>(SendDlgItemMessageW(page, slider, TBM_GETPOS, 0, 0));
+}
+void SetSliderPosition(HWND page, int slider, int value) {
+  SendDlgItemMessageW(page, slider, TBM_SETPOS, TRUE, value);
+}
+int SpinPosition(HWND page, int spin) {
+  return static_cast<int>(SendDlgItemMessageW(page, spin, UDM_GETPOS32, 0, 0));
+}
+void SetSpinPosition(HWND page, int spin, int value) { SendDlgItemMessageW(page, spin, UDM_SETPOS32, 0, value); }
+bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+void SetChecked(HWND page, int id, bool checked) { CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED); }
+void CheckRadioOf(HWND page, int first, int count, int value) {
+  for (int i = 0; i < count; ++i) SetChecked(page, first + i, i == value);
+}
+int CheckedRadioOf(HWND page, int first, int count) {
+  for (int i = 0; i < count; ++i)
+    if (IsChecked(page, first + i)) return i;
+  return 0;
+}
+
+// --- line placement ---
+
+CPropLayout::CPropLayout() : CPropertyPage(IDD_PAGE_LAYOUT) {}
+
+BOOL CPropLayout::OnInitDialog() {
+  for (const SliderRow& row : kLayoutRows) SetUpRow(Handle(), row);
+  SendDlgItemMessageW(Handle(), IDC_JITTER_SLIDER, TBM_SETRANGEMIN, FALSE, 0);
+  SendDlgItemMessageW(Handle(), IDC_JITTER_SLIDER, TBM_SETRANGEMAX, FALSE, 4);
+  SendDlgItemMessageW(Handle(), IDC_ANGLE_SPIN, UDM_SETRANGE32, -179, 180);
+  SetSpinPosition(Handle(), IDC_ANGLE_SPIN, 90);
+  return TRUE;
+}
+
+bool CPropLayout::PreTranslateMessage(MSG& message) {
+  CSettingDialog* dialog = CSettingDialog::Current();
+  return dialog && dialog->SavePresetAs(&message);
+}
+
+bool CPropLayout::OnCommand(int id, int code, HWND control) {
+  CSettingDialog* dialog = CSettingDialog::Current();
+  if (!dialog) return false;
+  if (id == IDC_LAYOUT_LIST && code == CBN_SELCHANGE) {
+    dialog->OnDataListChanged(1);
+    return true;
+  }
+  if (code == BN_CLICKED && (IsRadio(id, IDC_SIDE_RIGHT, 4) || IsRadio(id, IDC_ANGLE_PATH, 2) ||
+                             IsRadio(id, IDC_POSITION_FRAME, 4))) {
+    dialog->CollectSettings();
+    return true;
+  }
+  if (code == EN_KILLFOCUS && (id == IDC_INTERVAL_EDIT || id == IDC_OVERSHOOT_EDIT || id == IDC_ANGLE_EDIT)) {
+    // The spin re-reads its edit: text out of range or not a number leaves the old value.
+    const int spin = id + 1;
+    const int value = SpinPosition(Handle(), spin);
+    SetSpinPosition(Handle(), spin, value);
+    if (id == IDC_ANGLE_EDIT) {
+      if (IsChecked(Handle(), IDC_ANGLE_FIXED) && value != dialog->Preset().angle) dialog->CollectSettings();
+    } else if (value != SliderPosition(Handle(), id - 1)) {
+      SetSliderPosition(Handle(), id - 1, value);
+      dialog->CollectSettings();
+    }
+    return true;
+  }
+  (void)control;
+  return false;
+}
+
+INT_PTR CPropLayout::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled) {
+  CSettingDialog* dialog = CSettingDialog::Current();
+  if (message == WM_HSCROLL && lParam && dialog) {
+    auto* slider = reinterpret_cast<HWND>(lParam);
+    if (GetDlgCtrlID(slider) == IDC_JITTER_SLIDER) {
+      SetDlgItemTextW(Handle(), IDC_JITTER_LABEL,
+                      Widen(CSettingDialog::JitterLabel(SliderPosition(Handle(), IDC_JITTER_SLIDER))).c_str());
+    } else {
+      FollowSlider(Handle(), slider, kLayoutRows);
+    }
+    dialog->CollectSettings();
+    handled = true;
+  }
+  return 0;
+}
+
+// --- line shape ---
+
+CPropRuler::CPropRuler() : CPropertyPage(IDD_PAGE_RULER) {}
+
+BOOL CPropRuler::OnInitDialog() {
+  for (const SliderRow& row : kRulerRows) SetUpRow(Handle(), row);
+  return TRUE;
+}
+
+bool CPropRuler::PreTranslateMessage(MSG& message) {
+  CSettingDialog* dialog = CSettingDialog::Current();
+  return dialog && dialog->SavePresetAs(&message);
+}
+
+bool CPropRuler::OnCommand(int id, int code, HWND) {
+  CSettingDialog* dialog = CSettingDialog::Current();
+  if (!dialog) return false;
+  if (id == IDC_RULER_LIST && code == CBN_SELCHANGE) {
+    dialog->OnDataListChanged(2);
+    return true;
+  }
+  if (code == BN_CLICKED && (id == IDC_PEN_G || id == IDC_PEN_MILL || id == IDC_FIXED_TAPER)) {
+    dialog->CollectSettings();
+    return true;
+  }
+  if (code == EN_KILLFOCUS && id >= IDC_ROW_EDIT && id <= IDC_ROW_EDIT + 15 && (id - IDC_ROW_EDIT) % 3 == 0) {
+    const int value = SpinPosition(Handle(), id + 1);
+    SetSpinPosition(Handle(), id + 1, value);
+    if (value != SliderPosition(Handle(), id - 1)) {
+      SetSliderPosition(Handle(), id - 1, value);
+      dialog->CollectSettings();
+    }
+    return true;
+  }
+  return false;
+}
+
+INT_PTR CPropRuler::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled) {
+  CSettingDialog* dialog = CSettingDialog::Current();
+  if (message == WM_HSCROLL && lParam && dialog) {
+    FollowSlider(Handle(), reinterpret_cast<HWND>(lParam), kRulerRows);
+    dialog->CollectSettings();
+    handled = true;
+  }
+  return 0;
+}
+
+}  // namespace lumbra

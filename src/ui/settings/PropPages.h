@@ -1,0 +1,50 @@
+// The two pages of the settings dialog: "線の配置方法" (where lines stand) and "線の形状" (the
+// stroke). They hold no setting of their own: the dialog moves values between their controls and
+// the preset, and every change goes to the dialog.
+#pragma once
+
+#include "ui/framework/PropertySheet.h"
+
+namespace lumbra {
+
+// One slider / edit / spin row: the slider is the source of truth, the spin writes the edit.
+struct SliderRow {
+  int slider, edit, spin;
+  int minimum, maximum, page;
+};
+
+class CPropLayout : public CPropertyPage {
+ public:
+  CPropLayout();
+  bool PreTranslateMessage(MSG& message) override;
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+};
+
+class CPropRuler : public CPropertyPage {
+ public:
+  CPropRuler();
+  bool PreTranslateMessage(MSG& message) override;
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+};
+
+// Control helpers shared by the dialog and its pages.
+int SliderPosition(HWND page, int slider);
+void SetSliderPosition(HWND page, int slider, int value);
+int SpinPosition(HWND page, int spin);
+void SetSpinPosition(HWND page, int spin, int value);
+bool IsChecked(HWND page, int id);
+void SetChecked(HWND page, int id, bool checked);
+// Checks radio first + value among the `count` radios from `first` on, clearing the others.
+void CheckRadioOf(HWND page, int first, int count, int value);
+// The offset of the checked radio among the `count` radios from `first` on (0 when none is).
+int CheckedRadioOf(HWND page, int first, int count);
+
+}  // namespace lumbra

@@ -1,0 +1,566 @@
+#include "ui/settings/SettingDialog.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "data/Record.h"
+#include "engine/Compose.h"
+#include "resources/resource.h"
+#include "ui/editors/InputBox.h"
+#include "ui/framework/Module.h"
+
+namespace lumbra {
+
+namespace {
+
+constexpr UINT kSetZoom = WM_USER + 101;   // wParam: const float*
+constexpr UINT kSetImage = WM_USER + 102;  // wParam: Bitmap*, owned by the receiver
+constexpr int kMinClientWidth = 770;
+constexpr int kMinClientHeight = 500;
+
+CSettingDialog* g_current = nullptr;
+
+uint32_t ColorrefOf(uint32_t argb) { return (argb >> 16 & 0xFF) | (argb & 0xFF00) | (argb & 0xFF) << 16; }
+uint32_t OpaqueArgbOf(uint32_t colorref) {
+  return 0xFF000000u | (colorref & 0xFF) << 16 | (colorref & 0xFF00) | (colorref >> 16 & 0xFF);
+}
+
+RECT ChildRect(HWND dialog, HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+void MoveTo(HWND window, int x, int y, int w, int h) {
+  SetWindowPos(window, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::wstring ListText(HWND list, int index) {
+  const LRESULT n = SendMessageW(list, CB_GETLBTEXTLEN, index, 0);
+  if (n < 0) return {};
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0)); }
+int ListSelection(HWND list) { return static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0)); }
+void SelectInList(HWND list, int index) { SendMessageW(list, CB_SETCURSEL, index, 0); }
+
+bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& prefix) {
+  if (prefix.size() > text.size()) return false;
+  return std::equal(prefix.begin(), prefix.end(), text.begin(),
+                    [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
+}
+
+}  // namespace
+
+CSettingDialog* CSettingDialog::Current() { return g_current; }
+
+std::string CSettingDialog::JitterLabel(int jitter) {
+  static std::string labels[5];
+  if (labels[0].empty())
+    for (int i = 0; i < 5; ++i) labels[i] = Narrow(LoadResourceString(IDS_JITTER_0 + i));
+  return jitter >= 0 && jitter < 5 ? labels[jitter] : std::string();
+}
+
+CSettingDialog::CSettingDialog(const SettingDialogParams& params)
+    : CDialog(IDD_SETTINGS, params.parentWindow),
+      mergedImage_(params.mergedImage),
+      layerImage_(params.layerImage),
+      maskInfo_(params.maskInfo),
+      lineLayer_(std::make_unique<Bitmap>(params.layerImage->Width(), params.layerImage->Height())),
+      grayscale_(params.grayscale),
+      colorPicker_(params.colorPicker) {
+  sheet_.AddPage(&layoutPage_);
+  sheet_.AddPage(&rulerPage_);
+  g_current = this;
+  JitterLabel(0);
+}
+
+CSettingDialog::~CSettingDialog() {
+  StopRender();
+  if (g_current == this) g_current = nullptr;
+}
+
+HWND CSettingDialog::ListOf(int kind) const {
+  if (kind == 1) return GetDlgItem(layoutPage_.Handle(), IDC_LAYOUT_LIST);
+  if (kind == 2) return GetDlgItem(rulerPage_.Handle(), IDC_RULER_LIST);
+  return Item(IDC_PRESET_LIST);
+}
+
+BOOL CSettingDialog::OnInitDialog() {
+  if (auto icon = static_cast<HICON>(LoadImageW(PluginModule(), MAKEINTRESOURCEW(IDI_PLUGIN), IMAGE_ICON, 16, 16, 0)))
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  suppressRender_ = 1;
+  preview_.AttachDlgItem(Handle(), IDC_PREVIEW);
+  colorButton_.AttachDlgItem(Handle(), IDC_COLOR);
+
+  sheet_.Create(Handle(), ChildRect(Handle(), Item(IDC_TAB_AREA)));
+  sheet_.SetActivePage(1);
+  sheet_.SetActivePage(0);
+
+  // The smallest size the minimum-size rule allows, centred.
+  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER);
+  RECT window, area;
+  GetWindowRect(Handle(), &window);
+  HWND over = Parent() && IsWindowVisible(Parent()) ? Parent() : GetDesktopWindow();
+  GetWindowRect(over, &area);
+  SetWindowPos(Handle(), nullptr, area.left + (Width(area) - Width(window)) / 2,
+               area.top + (Height(area) - Height(window)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+  if (!mergedImage_) EnableWindow(Item(IDC_SHOW_MERGED), FALSE);
+  ReplaceDisplayBase(false);
+  ComposePreview();
+  for (int kind = 0; kind < 3; ++kind) FillDataList(kind);
+
+  job_.preset = &preset_;
+  job_.mask = maskInfo_;
+  job_.progress = [this](int32_t position, int32_t total) { OnRenderProgress(position, total); };
+  job_.completion = [this] { ComposePreview(); };
+
+  ShowSettings();
+  suppressRender_ = 0;
+  SelectInList(ListOf(0), ListCount(ListOf(0)) - 2);
+  OnPresetListChanged();
+  return TRUE;
+}
+
+// --- the render ---
+
+void CSettingDialog::StopRender() {
+  if (renderThread_.joinable()) {
+    job_.abort.store(1);
+    renderThread_.join();
+  }
+}
+
+void CSettingDialog::RestartRender() {
+  StopRender();
+  job_.abort.store(0);
+  if (suppressRender_) return;
+  preset_.grayscale = grayscale_ != 0;
+  job_.target = lineLayer_.get();
+  zoomFactor_ = kZoomSteps[zoomIndex_];
+  ReplaceDisplayBase(lineLayer_ && IsChecked(Handle(), IDC_SHOW_MERGED));
+  ++renderCount_;
+  lastProgressStep_ = -1;
+  rendering_ = true;
+  renderThread_ = std::thread([this] {
+    RenderLines(job_);
+    rendering_ = false;
+  });
+}
+
+void CSettingDialog::ReplaceDisplayBase(bool merged) {
+  const Bitmap* source = merged && mergedImage_ ? mergedImage_ : layerImage_;
+  auto base = std::make_unique<Bitmap>(source->Clone());
+  std::lock_guard lock(displayMutex_);
+  displayBase_ = base->Ok() ? std::move(base) : nullptr;
+}
+
+void CSettingDialog::ComposePreview() {
+  HWND preview = preview_.Handle();
+  if (!preview) return;
+  std::unique_ptr<Bitmap> image;
+  {
+    std::lock_guard lock(displayMutex_);
+    if (displayBase_) {
+      if (job_.target) ComposeOver(*displayBase_, *job_.target);
+      image = std::make_unique<Bitmap>(displayBase_->Clone());
+    }
+  }
+  PostMessageW(preview, kSetZoom, reinterpret_cast<WPARAM>(&zoomFactor_), 0);
+  if (image && image->Ok() && PostMessageW(preview, kSetImage, reinterpret_cast<WPARAM>(image.get()), 0))
+    image.release();  // the preview owns it now
+}
+
+void CSettingDialog::OnRenderProgress(int position, int maximum) {
+  HWND bar = Item(IDC_RENDER_PROGRESS);
+  if (!bar) return;
+  // A render reports every step (thousands on a big picture); the bar is a few hundred pixels
+  // wide. Posting each step would keep the window busy with the bar long after the render ended,
+  // so only moves of a 256th of the range are posted, and the final report always is.
+  const int stepSize = std::max(1, maximum / 256);
+  if (maximum != 0 && position != 0 && position / stepSize == lastProgressStep_) return;
+  lastProgressStep_ = position / stepSize;
+  PostMessageW(bar, PBM_SETRANGE32, 0, maximum);
+  PostMessageW(bar, PBM_SETPOS, position, 0);
+}
+
+// --- settings and lists ---
+
+void CSettingDialog::CollectSettings() {
+  StopRender();
+  const HWND d = Handle(), l = layoutPage_.Handle(), r = rulerPage_.Handle();
+  preset_.color = OpaqueArgbOf(colorButton_.GetColor());
+  preset_.antialias = IsChecked(d, IDC_ANTIALIAS);
+  preset_.lengthFromMask = IsChecked(d, IDC_LENGTH_FROM_MASK);
+  preset_.drawSide = static_cast<uint8_t>(CheckedRadioOf(l, IDC_SIDE_RIGHT, 4));
+  preset_.angle = IsChecked(l, IDC_ANGLE_PATH) ? CPresetData::kAngleFollowsPath
+                                               : static_cast<int16_t>(SpinPosition(l, IDC_ANGLE_SPIN));
+  preset_.interval = SliderPosition(l, IDC_INTERVAL_SLIDER);
+  preset_.jitter = static_cast<uint8_t>(SliderPosition(l, IDC_JITTER_SLIDER));
+  preset_.overshoot = SliderPosition(l, IDC_OVERSHOOT_SLIDER);
+  preset_.pathPosition = static_cast<uint8_t>(CheckedRadioOf(l, IDC_POSITION_FRAME, 4));
+  preset_.penTip = static_cast<uint8_t>(CheckedRadioOf(r, IDC_PEN_G, 2));
+  preset_.height = SliderPosition(r, IDC_ROW_SLIDER);
+  preset_.length = SliderPosition(r, IDC_ROW_SLIDER + 3);
+  preset_.minLengthPercent = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 6));
+  preset_.thickness = SliderPosition(r, IDC_ROW_SLIDER + 9);
+  preset_.minThicknessPercent = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 12));
+  preset_.taperStart = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 15));
+  preset_.fixedTaper = IsChecked(r, IDC_FIXED_TAPER);
+  RestartRender();
+}
+
+void CSettingDialog::ShowSettings() {
+  const HWND d = Handle(), l = layoutPage_.Handle(), r = rulerPage_.Handle();
+  auto showRow = [](HWND page, int slider, int value) {
+    SetSpinPosition(page, slider + 2, value);
+    SetSliderPosition(page, slider, value);
+  };
+  colorButton_.SetColor(ColorrefOf(preset_.color));
+  SetChecked(d, IDC_ANTIALIAS, preset_.antialias != 0);
+  SetChecked(d, IDC_LENGTH_FROM_MASK, preset_.lengthFromMask != 0);
+  CheckRadioOf(l, IDC_SIDE_RIGHT, 4, preset_.drawSide);
+  if (preset_.angle == CPresetData::kAngleFollowsPath) {
+    CheckRadioOf(l, IDC_ANGLE_PATH, 2, 0);
+  } else {
+    CheckRadioOf(l, IDC_ANGLE_PATH, 2, 1);
+    SetSpinPosition(l, IDC_ANGLE_SPIN, preset_.angle);
+  }
+  showRow(l, IDC_INTERVAL_SLIDER, preset_.interval);
+  SetSliderPosition(l, IDC_JITTER_SLIDER, preset_.jitter);
+  SetDlgItemTextW(l, IDC_JITTER_LABEL, Widen(JitterLabel(preset_.jitter)).c_str());
+  showRow(l, IDC_OVERSHOOT_SLIDER, preset_.overshoot);
+  CheckRadioOf(l, IDC_POSITION_FRAME, 4, preset_.pathPosition);
+  CheckRadioOf(r, IDC_PEN_G, 2, preset_.penTip);
+  const int rows[] = {preset_.height,    preset_.length,     preset_.minLengthPercent,
+                      preset_.thickness, preset_.minThicknessPercent, preset_.taperStart};
+  for (int i = 0; i < 6; ++i) showRow(r, IDC_ROW_SLIDER + 3 * i, rows[i]);
+  SetChecked(r, IDC_FIXED_TAPER, preset_.fixedTaper != 0);
+
+  // The layout and ruler lists follow the preset's names: the first entry that begins with the
+  // name, else "<最新の設定>".
+  for (int kind = 1; kind <= 2; ++kind) {
+    HWND list = ListOf(kind);
+    const std::wstring name = Widen(kind == 1 ? preset_.layout.GetName() : preset_.ruler.GetName());
+    int index = ListCount(list) - 2;
+    for (int i = 0; i < ListCount(list) - 2; ++i)
+      if (StartsWithIgnoringCase(ListText(list, i), name)) {
+        index = i;
+        break;
+      }
+    if (index != ListSelection(list)) {
+      SelectInList(list, index);
+      OnDataListChanged(kind);
+    }
+  }
+  RestartRender();
+}
+
+void CSettingDialog::FillDataList(int kind) {
+  HWND list = ListOf(kind);
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  for (const std::string& name : ListRecordNames(static_cast<RecordKind>(kind)))
+    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
+  SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResourceString(IDS_LATEST_ENTRY).c_str()));
+  SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResourceString(IDS_NEW_ENTRY).c_str()));
+  remembered_[kind] = ListCount(list) - 2;
+  SelectInList(list, -1);
+}
+
+void CSettingDialog::OnDataListChanged(int kind) {
+  HWND list = ListOf(kind);
+  const int count = ListCount(list);
+  const int selected = ListSelection(list);
+  if (selected == count - 1) {
+    // The editors are not part of the dialog yet: "<新規作成>" ends as a cancelled editor does.
+    SelectInList(list, remembered_[kind]);
+    return;
+  }
+  const std::string name = selected == count - 2 ? std::string(kLatestName) : Narrow(ListText(list, selected));
+  StopRender();
+  const bool loaded = kind == 1 ? preset_.layout.Load(name) : preset_.ruler.Load(name);
+  if (!loaded) SelectInList(list, count - 2);
+  remembered_[kind] = ListSelection(list);
+  CollectSettings();
+}
+
+void CSettingDialog::OnPresetListChanged() {
+  HWND list = ListOf(0);
+  const int count = ListCount(list);
+  const int selected = ListSelection(list);
+  if (selected == count - 1) {
+    SavePresetAs(nullptr);
+    return;
+  }
+  const std::string name = selected == count - 2 ? std::string(kLatestName) : Narrow(ListText(list, selected));
+  StopRender();
+  if (!preset_.Load(name)) SelectInList(list, count - 2);
+  remembered_[0] = ListSelection(list);
+  ShowSettings();
+}
+
+bool CSettingDialog::SavePresetAs(const MSG* message) {
+  if (message && !(message->message == WM_KEYDOWN && message->wParam == 0x53 && GetKeyState(VK_CONTROL) < 0))
+    return false;
+  HWND list = ListOf(0);
+  const int count = ListCount(list);
+  const int selected = ListSelection(list);
+  const std::string proposed = selected >= 0 && selected < count - 2 ? Narrow(ListText(list, selected)) : "";
+  const std::string name = AskName(Narrow(LoadResourceString(IDS_SAVE_PRESET_MESSAGE)),
+                                   Narrow(LoadResourceString(IDS_SAVE_PRESET_CAPTION)), proposed);
+  if (!name.empty() && preset_.Save(name, false)) {
+    FillDataList(0);
+    SelectInList(list, ListCount(list) - 2);
+  } else {
+    SelectInList(list, remembered_[0]);
+  }
+  return true;
+}
+
+bool CSettingDialog::PreTranslateMessage(MSG& message) {
+  if (SavePresetAs(&message)) return true;
+  return layoutPage_.PreTranslateMessage(message) || rulerPage_.PreTranslateMessage(message);
+}
+
+// --- commands ---
+
+bool CSettingDialog::OnCommand(int id, int code, HWND control) {
+  switch (id) {
+    case IDC_ZOOM_IN:
+    case IDC_ZOOM_OUT:
+      if (code == BN_CLICKED) Zoom(id == IDC_ZOOM_IN ? 1 : -1);
+      return true;
+    case IDC_SHOW_MERGED:
+      if (code == BN_CLICKED) ShowMergedChanged();
+      return true;
+    case IDC_COLOR:
+      if (code == BN_CLICKED) PickColor();
+      return true;
+    case IDC_ANTIALIAS:
+    case IDC_LENGTH_FROM_MASK:
+      if (code == BN_CLICKED) CollectSettings();
+      return true;
+    case IDC_PREVIEW:
+      if (code == STN_CLICKED) OnPreviewClick();
+      return true;
+    case IDC_PRESET_LIST:
+      if (code == CBN_SELCHANGE) OnPresetListChanged();
+      return true;
+    case IDC_APPLY:
+      if (code == BN_CLICKED) Apply();
+      return true;
+    case IDC_CANCEL:
+      if (code == BN_CLICKED) OnCancel();
+      return true;
+  }
+  return CDialog::OnCommand(id, code, control);
+}
+
+void CSettingDialog::Zoom(int step) {
+  zoomIndex_ += step;
+  if (step > 0) {
+    if (zoomIndex_ > 8) {
+      zoomIndex_ = 9;
+      EnableWindow(Item(IDC_ZOOM_IN), FALSE);
+    }
+    EnableWindow(Item(IDC_ZOOM_OUT), TRUE);
+  } else {
+    if (zoomIndex_ <= 0) {
+      zoomIndex_ = 0;
+      EnableWindow(Item(IDC_ZOOM_OUT), FALSE);
+    }
+    EnableWindow(Item(IDC_ZOOM_IN), TRUE);
+  }
+  zoomFactor_ = kZoomSteps[zoomIndex_];
+  wchar_t label[16];
+  wsprintfW(label, L"%d%%", static_cast<int>(zoomFactor_ * 100.0f));
+  SetDlgItemTextW(Handle(), IDC_ZOOM_LABEL, label);
+  PostMessageW(preview_.Handle(), kSetZoom, reinterpret_cast<WPARAM>(&zoomFactor_), 0);
+}
+
+void CSettingDialog::ShowMergedChanged() {
+  ReplaceDisplayBase(IsChecked(Handle(), IDC_SHOW_MERGED));
+  ComposePreview();
+}
+
+void CSettingDialog::PickColor() {
+  const uint32_t current = colorButton_.GetColor();
+  uint32_t chosen = current;
+  if (colorPicker_) {
+    chosen = static_cast<uint32_t>(colorPicker_(static_cast<int32_t>(current)));
+  } else {
+    static COLORREF custom[16] = {};
+    CHOOSECOLORW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = Handle();
+    dialog.rgbResult = current;
+    dialog.lpCustColors = custom;
+    dialog.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (ChooseColorW(&dialog)) chosen = dialog.rgbResult;
+  }
+  if (chosen != current) {
+    colorButton_.SetColor(chosen);
+    CollectSettings();
+  }
+}
+
+void CSettingDialog::OnPreviewClick() {
+  if (GetKeyState(VK_CONTROL) >= 0) return;
+  POINT p{};
+  preview_.ClientToImage(p);
+  const int x = p.x * 100 / layerImage_->Width();
+  const int y = p.y * 100 / layerImage_->Height();
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  std::vector<Point>& points = preset_.layout.GetPoints();
+  const bool circle = preset_.layout.GetMode() == CLayoutData::kCircle;
+  if (points.empty() || (shift && circle && points.size() < 2)) return;
+  StopRender();
+  if (!shift) {
+    points.front() = Point{x, y};
+  } else if (circle) {
+    points[1] = Point{std::max(std::abs(x - points[0].x), 5), std::max(std::abs(y - points[0].y), 5)};
+  } else {
+    points.back() = Point{x, y};
+  }
+  preset_.pathPosition = 0;
+  ShowSettings();
+}
+
+void CSettingDialog::Apply() {
+  ShowSettings();
+  HWND list = ListOf(0);
+  resultName_ = ListSelection(list) == ListCount(list) - 2 ? std::string(kLatestName)
+                                                           : Narrow(ListText(list, ListSelection(list)));
+  preset_.Save(kLatestName, true);
+  SetWindowTextW(Handle(), L"適用イメージを作成するまでお待ちください...");
+  suppressRender_ = 1;
+  if (renderThread_.joinable()) renderThread_.join();
+  auto result = std::make_unique<Bitmap>(layerImage_->Clone());
+  if (result->Ok()) ComposeOver(*result, *lineLayer_);
+  lineLayer_ = result->Ok() ? std::move(result) : nullptr;
+  suppressRender_ = 0;
+  EndDialog(lineLayer_ ? IDOK : IDCANCEL);
+}
+
+void CSettingDialog::OnCancel() {
+  suppressRender_ = 1;
+  StopRender();
+  job_.target = nullptr;
+  lineLayer_.reset();
+  resultName_.clear();
+  EndDialog(IDCANCEL);
+}
+
+// --- window messages ---
+
+INT_PTR CSettingDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  switch (message) {
+    case WM_GETMINMAXINFO: {
+      RECT client, window;
+      GetClientRect(Handle(), &client);
+      if (IsRectEmpty(&client)) return 0;
+      GetWindowRect(Handle(), &window);
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize.x = Width(window) - Width(client) + kMinClientWidth;
+      info->ptMinTrackSize.y = Height(window) - Height(client) + kMinClientHeight;
+      handled = true;
+      return 0;
+    }
+    case WM_SIZE:
+      LayoutControls();
+      return 0;
+    case WM_DRAWITEM:
+      if (wParam == IDC_COLOR) {
+        colorButton_.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        handled = true;
+        return TRUE;
+      }
+      return 0;
+    case WM_DESTROY: {
+      StopRender();
+      // Pictures posted to the preview and not yet taken would be lost with the window.
+      MSG pending;
+      while (preview_.Handle() &&
+             PeekMessageW(&pending, preview_.Handle(), kSetImage, kSetImage, PM_REMOVE))
+        delete reinterpret_cast<Bitmap*>(pending.wParam);
+      return 0;
+    }
+  }
+  return 0;
+}
+
+void CSettingDialog::LayoutControls() {
+  const HWND d = Handle();
+  if (!Item(IDC_TAB_AREA) || !sheet_.Handle()) return;
+  RECT client;
+  GetClientRect(d, &client);
+  const int W = client.right, H = client.bottom;
+  auto rect = [&](int id) { return ChildRect(d, Item(id)); };
+
+  const RECT cancel0 = rect(IDC_CANCEL);
+  const int cancelX = W - 10 - Width(cancel0), buttonY = H - 10 - Height(cancel0);
+  MoveTo(Item(IDC_CANCEL), cancelX, buttonY, Width(cancel0), Height(cancel0));
+  const RECT apply0 = rect(IDC_APPLY);
+  const int applyX = cancelX - 5 - Width(apply0), applyY = H - 10 - Height(apply0);
+  MoveTo(Item(IDC_APPLY), applyX, applyY, Width(apply0), Height(apply0));
+  const RECT bar0 = rect(IDC_RENDER_PROGRESS);
+  const int barY = H - 10 - Height(bar0);
+  MoveTo(Item(IDC_RENDER_PROGRESS), 10, barY, applyX - 10 - 10, Height(bar0));
+
+  const RECT tab0 = rect(IDC_TAB_AREA);
+  const RECT tab{W - 5 - Width(tab0), 0, W - 5, applyY - 5};
+  MoveTo(Item(IDC_TAB_AREA), tab.left, tab.top, Width(tab), Height(tab));
+  sheet_.Move(tab);
+
+  const RECT group0 = rect(IDC_DRAWING_GROUP);
+  const int groupX = (tab.left - Width(group0)) / 2 + 5, groupY = barY - 10 - Height(group0);
+  MoveTo(Item(IDC_DRAWING_GROUP), groupX, groupY, Width(group0), Height(group0));
+  const RECT color0 = rect(IDC_COLOR);
+  const int colorY = groupY + (Height(group0) - Height(color0)) / 2 + 4;
+  MoveTo(Item(IDC_COLOR), groupX + 7, colorY, Width(color0), Height(color0));
+  const RECT aa0 = rect(IDC_ANTIALIAS);
+  const int aaX = groupX + 7 + Width(color0) + 8;
+  MoveTo(Item(IDC_ANTIALIAS), aaX, colorY, Width(aa0), Height(aa0));
+  const RECT mask0 = rect(IDC_LENGTH_FROM_MASK);
+  MoveTo(Item(IDC_LENGTH_FROM_MASK), aaX + Width(aa0) + 5, colorY, Width(mask0), Height(mask0));
+  const RECT group{groupX, groupY, groupX + Width(group0), groupY + Height(group0)};
+  RedrawWindow(d, &group, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+
+  const RECT preview0 = rect(IDC_PREVIEW);
+  const RECT preview{preview0.left, preview0.top, tab.left - 5, groupY - 22};
+  const RECT list0 = rect(IDC_PRESET_LIST);
+  MoveTo(Item(IDC_PRESET_LIST), preview.left + (Width(preview) - Width(list0)) / 2, list0.top, Width(list0),
+         Height(list0));
+
+  const RECT minus = rect(IDC_ZOOM_OUT), label = rect(IDC_ZOOM_LABEL), plus = rect(IDC_ZOOM_IN),
+             merged = rect(IDC_SHOW_MERGED);
+  const int rowWidth = Width(minus) + Width(label) + Width(plus) + Width(merged) + 20;
+  int x = preview.left + (Width(preview) - rowWidth) / 2;
+  const int y = preview.bottom;
+  MoveTo(Item(IDC_ZOOM_OUT), x, y, Width(minus), Height(minus));
+  x += Width(minus) + 1;
+  MoveTo(Item(IDC_ZOOM_LABEL), x, y, Width(label), Height(label));
+  x += Width(label) + 1;
+  MoveTo(Item(IDC_ZOOM_IN), x, y, Width(plus), Height(plus));
+  x += Width(plus) + 21;
+  MoveTo(Item(IDC_SHOW_MERGED), x, y, Width(merged), Height(merged));
+  const RECT row{preview.left, y, preview.right, y + Height(merged)};
+  RedrawWindow(d, &row, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  InvalidateRect(Item(IDC_ZOOM_LABEL), nullptr, FALSE);
+  InvalidateRect(Item(IDC_PRESET_LIST), nullptr, FALSE);
+
+  SetWindowPos(Item(IDC_PREVIEW), nullptr, preview.left, preview.top, Width(preview), Height(preview),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(Item(IDC_PREVIEW), nullptr, TRUE);
+}
+
+}  // namespace lumbra

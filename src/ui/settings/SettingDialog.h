@@ -1,0 +1,122 @@
+// The settings dialog: a live, zoomable preview of the effect over the picture, re-rendered on a
+// worker thread after every change, the two setting pages, the drawing settings, the preset list,
+// and "イメージに適用" (apply), which returns the picture with the lines composed over it.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "data/PresetData.h"
+#include "engine/Bitmap.h"
+#include "engine/Render.h"
+#include "ui/framework/Dialog.h"
+#include "ui/framework/PropertySheet.h"
+#include "ui/settings/ColorButton.h"
+#include "ui/settings/PictureBoxEx.h"
+#include "ui/settings/PropPages.h"
+
+namespace lumbra {
+
+// Asks the host for a colour; COLORREF (0x00BBGGRR) in and out.
+using ColorPicker = int32_t (*)(int32_t colorref);
+
+struct SettingDialogParams {
+  const Bitmap* layerImage = nullptr;   // never null
+  const Bitmap* mergedImage = nullptr;  // may be null: the host had no composite
+  const MaskInfo* maskInfo = nullptr;
+  ColorPicker colorPicker = nullptr;    // null: the standard colour dialog
+  uint8_t grayscale = 0;
+  HWND parentWindow = nullptr;
+};
+
+class CSettingDialog : public CDialog {
+ public:
+  static constexpr float kZoomSteps[10] = {0.1f, 0.25f, 0.5f, 0.75f, 1.0f, 2.0f, 3.0f, 4.0f, 8.0f, 16.0f};
+
+  explicit CSettingDialog(const SettingDialogParams& params);
+  ~CSettingDialog() override;
+
+  // The one open settings dialog, through which its pages reach it.
+  static CSettingDialog* Current();
+  // "なし", "弱い", "弱め", "強め", "強い" for jitter 0..4 (UTF-8).
+  static std::string JitterLabel(int jitter);
+
+  // After DoModal: the composed picture (null after cancel) and the preset's name ("latest" or
+  // the chosen preset's; empty after cancel).
+  std::unique_ptr<Bitmap> TakeResult() { return std::move(lineLayer_); }
+  const std::string& ResultName() const { return resultName_; }
+
+  // Stops a running render and, unless rendering is suppressed, starts a new one.
+  void RestartRender();
+  void CollectSettings();
+  void ShowSettings();
+  void OnDataListChanged(int kind);
+  // Ctrl+S (or, without a message, the preset list's "<新規作成>"): save the settings under a
+  // name asked for. True when the message was handled.
+  bool SavePresetAs(const MSG* message);
+  bool PreTranslateMessage(MSG& message) override;
+
+  const CPresetData& Preset() const { return preset_; }
+  // Renders started so far, and whether one is drawing now (from any thread; for the tests and
+  // the timing tool); whether a render thread is still held (user-interface thread only).
+  int RenderCount() const { return renderCount_.load(); }
+  bool RenderRunning() const { return rendering_.load(); }
+  bool RenderThreadHeld() const { return renderThread_.joinable(); }
+  int ZoomIndex() const { return zoomIndex_; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  void OnOK() override {}  // Enter never ends the dialog without the apply steps
+  void OnCancel() override;
+
+ private:
+  void StopRender();
+  void ComposePreview();
+  void OnRenderProgress(int position, int maximum);
+  void Zoom(int step);
+  void ShowMergedChanged();
+  void PickColor();
+  void OnPreviewClick();
+  void Apply();
+  void OnPresetListChanged();
+  void FillDataList(int kind);
+  void LayoutControls();
+  HWND ListOf(int kind) const;
+  void ReplaceDisplayBase(bool merged);
+
+  CPropertySheet sheet_;
+  CPropLayout layoutPage_;
+  CPropRuler rulerPage_;
+  const Bitmap* mergedImage_;
+  const Bitmap* layerImage_;
+  const MaskInfo* maskInfo_;
+  std::unique_ptr<Bitmap> lineLayer_;
+  uint8_t grayscale_;
+  int zoomIndex_ = 4;
+  CPresetData preset_;
+  ColorPicker colorPicker_;
+  uint8_t suppressRender_ = 0;
+  std::string resultName_;
+  CPictureBoxEx preview_;
+  CColorButton colorButton_;
+  int remembered_[3] = {-1, -1, -1};  // preset, layout and ruler list
+
+  // The render: one worker thread at a time; the display base is shared with it.
+  std::thread renderThread_;
+  RenderJob job_;
+  std::mutex displayMutex_;
+  std::unique_ptr<Bitmap> displayBase_;
+  float zoomFactor_ = 1.0f;
+  std::atomic<int> renderCount_{0};
+  int lastProgressStep_ = -1;  // the render thread's own
+  std::atomic<bool> rendering_{false};
+};
+
+}  // namespace lumbra

@@ -1,0 +1,237 @@
+// The settings dialog, run in this process under wine and driven from a second thread with
+// window messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+
+#include "data/Record.h"
+#include "engine/Compose.h"
+#include "engine/Render.h"
+#include "resources/resource.h"
+#include "support/TestSupport.h"
+#include "testhost/Automation.h"
+#include "ui/settings/SettingDialog.h"
+
+namespace lumbra {
+namespace {
+
+using testhost::ClickButton;
+using testhost::WaitUntil;
+using testhost::WindowScript;
+
+const std::wstring kCaption = L"Korvane : Lumbra";
+
+Bitmap Pattern(int width, int height, uint32_t salt) {
+  Bitmap image(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) image.SetPixel(x, y, 0xFF000000u | ((x * 5 + salt) & 0xFF) << 16 | (y * 3 & 0xFF) << 8 | salt);
+  return image;
+}
+
+std::wstring Text(HWND dialog, int id) { return testhost::WindowText(GetDlgItem(dialog, id)); }
+
+HWND TabControlOf(HWND dialog) {
+  HWND found = nullptr;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM out) {
+        wchar_t name[32] = {};
+        GetClassNameW(child, name, 32);
+        if (std::wstring(name) == WC_TABCONTROLW) {
+          *reinterpret_cast<HWND*>(out) = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+class SettingDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CPresetData latest;
+    latest.layout.SetCircle(50, 50, 73, 73, 0, 360);
+    ASSERT_TRUE(latest.layout.Save("circle", false));
+    ASSERT_TRUE(latest.layout.Load("circle"));
+    latest.antialias = 1;
+    latest.drawSide = 0;  // inwards, over the picture
+    latest.interval = 6;
+    latest.length = 60;
+    latest.thickness = 4;
+    ASSERT_TRUE(latest.Save(kLatestName, true));
+    latestBytes = test::ReadBytes(RecordPath(RecordKind::Preset, kLatestName));
+    params.layerImage = &layer;
+    params.mergedImage = &merged;
+  }
+
+  test::TempDataFolder folder;
+  Bitmap layer = Pattern(200, 150, 10);
+  Bitmap merged = Pattern(200, 150, 200);
+  SettingDialogParams params;
+  std::vector<unsigned char> latestBytes;
+};
+
+TEST_F(SettingDialogTest, OpensAtItsMinimumSizeAndZoomsWithoutRendering) {
+  CSettingDialog dialog(params);
+  RECT client{};
+  int activeTab = -1;
+  std::wstring zoomedIn, zoomedOut;
+  bool plusEnabledAtTop = true, minusEnabledAtBottom = true, plusEnabledAtBottom = false;
+  int rendersBefore = -1, rendersAfterZoom = -1, rendersAfterSetting = -1;
+  bool enterKeptItOpen = false;
+  WindowScript script(kCaption, [&](HWND d) {
+    WaitUntil([&] { return dialog.RenderCount() > 0; });
+    GetClientRect(d, &client);
+    activeTab = static_cast<int>(SendMessageW(TabControlOf(d), TCM_GETCURSEL, 0, 0));
+    rendersBefore = dialog.RenderCount();
+    for (int i = 0; i < 5; ++i) ClickButton(d, IDC_ZOOM_IN);
+    zoomedIn = Text(d, IDC_ZOOM_LABEL);
+    plusEnabledAtTop = IsWindowEnabled(GetDlgItem(d, IDC_ZOOM_IN));
+    for (int i = 0; i < 9; ++i) ClickButton(d, IDC_ZOOM_OUT);
+    zoomedOut = Text(d, IDC_ZOOM_LABEL);
+    minusEnabledAtBottom = IsWindowEnabled(GetDlgItem(d, IDC_ZOOM_OUT));
+    plusEnabledAtBottom = IsWindowEnabled(GetDlgItem(d, IDC_ZOOM_IN));
+    SendDlgItemMessageW(d, IDC_SHOW_MERGED, BM_SETCHECK, BST_CHECKED, 0);
+    ClickButton(d, IDC_SHOW_MERGED);
+    rendersAfterZoom = dialog.RenderCount();
+    SendDlgItemMessageW(d, IDC_ANTIALIAS, BM_SETCHECK, BST_UNCHECKED, 0);
+    ClickButton(d, IDC_ANTIALIAS);
+    rendersAfterSetting = dialog.RenderCount();
+    // Enter (an OK command) does not end the dialog.
+    SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    enterKeptItOpen = IsWindowVisible(d) && testhost::FindProcessWindow(kCaption) == d;
+    ClickButton(d, IDC_CANCEL);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  ASSERT_TRUE(script.Found());
+  EXPECT_EQ(client.right, 770);
+  EXPECT_EQ(client.bottom, 500);
+  EXPECT_EQ(activeTab, 0);
+  EXPECT_EQ(zoomedIn, L"1600%");
+  EXPECT_FALSE(plusEnabledAtTop);
+  EXPECT_EQ(zoomedOut, L"10%");
+  EXPECT_FALSE(minusEnabledAtBottom);
+  EXPECT_TRUE(plusEnabledAtBottom);
+  EXPECT_EQ(rendersAfterZoom, rendersBefore);
+  EXPECT_EQ(rendersAfterSetting, rendersBefore + 1);
+  EXPECT_TRUE(enterKeptItOpen);
+  // Cancel: no picture, no name, "latest" untouched, no render left running.
+  EXPECT_EQ(dialog.TakeResult(), nullptr);
+  EXPECT_EQ(dialog.ResultName(), "");
+  EXPECT_FALSE(dialog.RenderThreadHeld());
+  EXPECT_EQ(test::ReadBytes(RecordPath(RecordKind::Preset, kLatestName)), latestBytes);
+}
+
+TEST_F(SettingDialogTest, ApplyReturnsTheComposedPictureAndSavesLatest) {
+  CSettingDialog dialog(params);
+  WindowScript script(kCaption, [&](HWND d) {
+    // A change the file does not hold yet: thinner lines.
+    SendDlgItemMessageW(d, IDC_ANTIALIAS, BM_SETCHECK, BST_UNCHECKED, 0);
+    ClickButton(d, IDC_ANTIALIAS);
+    ClickButton(d, IDC_APPLY);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_FALSE(dialog.RenderThreadHeld());
+  EXPECT_EQ(dialog.ResultName(), "latest");
+  std::unique_ptr<Bitmap> result = dialog.TakeResult();
+  ASSERT_NE(result, nullptr);
+
+  CPresetData saved;
+  ASSERT_TRUE(saved.Load(kLatestName));
+  EXPECT_EQ(saved.antialias, 0);
+  Bitmap lines(200, 150);
+  RenderJob job;
+  job.preset = &saved;
+  job.target = &lines;
+  RenderLines(job);
+  Bitmap expected = layer.Clone();
+  ComposeOver(expected, lines);
+  int differing = 0, drawn = 0;
+  for (int y = 0; y < 150; ++y)
+    for (int x = 0; x < 200; ++x) {
+      differing += result->GetPixel(x, y) != expected.GetPixel(x, y);
+      drawn += expected.GetPixel(x, y) != layer.GetPixel(x, y);
+    }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(drawn, 100);
+}
+
+TEST_F(SettingDialogTest, WithoutAMergedImageTheToggleIsDisabled) {
+  params.mergedImage = nullptr;
+  CSettingDialog dialog(params);
+  bool toggleEnabled = true;
+  WindowScript script(kCaption, [&](HWND d) {
+    toggleEnabled = IsWindowEnabled(GetDlgItem(d, IDC_SHOW_MERGED));
+    PostMessageW(d, WM_CLOSE, 0, 0);  // the close box
+  });
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_FALSE(toggleEnabled);
+  EXPECT_FALSE(dialog.RenderThreadHeld());
+  EXPECT_EQ(dialog.TakeResult(), nullptr);
+}
+
+int32_t g_pickerAnswer = -1;
+std::atomic<int> g_pickerCalls{0};
+int32_t ScriptedPicker(int32_t colorref) {
+  ++g_pickerCalls;
+  return g_pickerAnswer < 0 ? colorref : g_pickerAnswer;
+}
+
+TEST_F(SettingDialogTest, TheColourPickersAnswerReachesThePresetAndItsCancelChangesNothing) {
+  params.colorPicker = &ScriptedPicker;
+  g_pickerCalls = 0;
+  CSettingDialog dialog(params);
+  int rendersBefore = 0, rendersAfterCancelledPick = 0;
+  WindowScript script(kCaption, [&](HWND d) {
+    g_pickerAnswer = -1;  // the host's picker cancelled: the colour comes back unchanged
+    rendersBefore = dialog.RenderCount();
+    ClickButton(d, IDC_COLOR);
+    rendersAfterCancelledPick = dialog.RenderCount();
+    g_pickerAnswer = 0x00336699;  // COLORREF: blue 0x33, green 0x66, red 0x99
+    ClickButton(d, IDC_COLOR);
+    ClickButton(d, IDC_APPLY);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(g_pickerCalls.load(), 2);
+  EXPECT_EQ(rendersAfterCancelledPick, rendersBefore);
+  EXPECT_EQ(dialog.Preset().color, 0xFF996633u);
+}
+
+TEST_F(SettingDialogTest, CtrlShiftClickNearTheCircleCentreGivesRadiiOfFive) {
+  CSettingDialog dialog(params);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  BYTE held[256];
+  std::copy(std::begin(keys), std::end(keys), held);
+  held[VK_CONTROL] |= 0x80;
+  held[VK_SHIFT] |= 0x80;
+  SetKeyboardState(held);  // this thread runs the dialog
+  WindowScript script(kCaption, [&](HWND d) {
+    HWND preview = GetDlgItem(d, IDC_PREVIEW);
+    WaitUntil([&] { return !dialog.RenderRunning(); });
+    RECT r;
+    GetWindowRect(preview, &r);
+    // The 200 x 150 picture sits centred at 100 %: its centre is the box's centre.
+    const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SetCursorPos(centre.x, centre.y);
+    POINT client = centre;
+    ScreenToClient(preview, &client);
+    SendMessageW(preview, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.x, client.y));
+    SendMessageW(preview, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+    ClickButton(d, IDC_CANCEL);
+  });
+  dialog.DoModal();
+  SetKeyboardState(keys);
+  const auto& points = dialog.Preset().layout.GetPoints();
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[1].x, 5);
+  EXPECT_EQ(points[1].y, 5);
+  EXPECT_EQ(dialog.Preset().pathPosition, 0);
+}
+
+}  // namespace
+}  // namespace lumbra
