@@ -67,18 +67,25 @@ int PrintPipl(const std::wstring& path) {
   return 0;
 }
 
-int Apply(const std::wstring& plugin, const std::wstring& preset, const std::wstring& input,
-          const std::wstring& output, bool grayscale) {
-  TestHost host(plugin);
+// The plug-in loaded and the picture in the host; false (with the reason printed) otherwise.
+bool Prepare(TestHost& host, const std::wstring& input, bool grayscale) {
   if (!host.Loaded()) {
     std::fprintf(stderr, "lumbra_host: %s\n", host.LoadError().c_str());
-    return 1;
+    return false;
   }
   std::string error;
   if (!LoadPng(input, grayscale, host.picture, error)) {
     std::fprintf(stderr, "lumbra_host: %s: %s\n", Narrow(input).c_str(), error.c_str());
-    return 1;
+    return false;
   }
+  return true;
+}
+
+int Apply(const std::wstring& plugin, const std::wstring& preset, const std::wstring& input,
+          const std::wstring& output, bool grayscale) {
+  TestHost host(plugin);
+  std::string error;
+  if (!Prepare(host, input, grayscale)) return 1;
   // Descriptor strings are in the system's Japanese code page.
   const int n = WideCharToMultiByte(932, 0, preset.data(), static_cast<int>(preset.size()), nullptr, 0, nullptr, nullptr);
   std::string name(static_cast<size_t>(n), '\0');
@@ -101,15 +108,7 @@ int Apply(const std::wstring& plugin, const std::wstring& preset, const std::wst
 
 int ShowDialog(const std::wstring& plugin, const std::wstring& input, int tab, int seconds) {
   TestHost host(plugin);
-  if (!host.Loaded()) {
-    std::fprintf(stderr, "lumbra_host: %s\n", host.LoadError().c_str());
-    return 1;
-  }
-  std::string error;
-  if (!LoadPng(input, false, host.picture, error)) {
-    std::fprintf(stderr, "lumbra_host: %s: %s\n", Narrow(input).c_str(), error.c_str());
-    return 1;
-  }
+  if (!Prepare(host, input, false)) return 1;
   WindowScript script(L"Korvane : Lumbra", [&](HWND dialog) {
     HWND tabs = FindWindowExW(FindWindowExW(dialog, nullptr, L"LumbraPropertySheet", nullptr), nullptr,
                               L"SysTabControl32", nullptr);

@@ -29,6 +29,11 @@ std::string Failed(const char* what, HRESULT hr) {
   return text;
 }
 
+HRESULT CreateFactory(ComPtr<IWICImagingFactory>& factory) {
+  return CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                          reinterpret_cast<void**>(&factory));
+}
+
 }  // namespace
 
 bool LoadPng(const std::wstring& path, bool grayscale, HostPicture& picture, std::string& error) {
@@ -37,8 +42,7 @@ bool LoadPng(const std::wstring& path, bool grayscale, HostPicture& picture, std
   ComPtr<IWICBitmapDecoder> decoder;
   ComPtr<IWICBitmapFrameDecode> frame;
   ComPtr<IWICBitmapSource> converted;
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&factory));
+  HRESULT hr = CreateFactory(factory);
   if (FAILED(hr)) return error = Failed("creating the imaging factory", hr), false;
   hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder);
   if (FAILED(hr)) return error = Failed("opening the picture", hr), false;
@@ -77,8 +81,7 @@ bool SavePng(const std::wstring& path, const HostPicture& picture, std::string& 
   ComPtr<IWICStream> stream;
   ComPtr<IWICBitmapEncoder> encoder;
   ComPtr<IWICBitmapFrameEncode> frame;
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&factory));
+  HRESULT hr = CreateFactory(factory);
   if (FAILED(hr)) return error = Failed("creating the imaging factory", hr), false;
   if (FAILED(hr = factory->CreateStream(&stream))) return error = Failed("creating a stream", hr), false;
   if (FAILED(hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)))
