@@ -33,20 +33,17 @@ Bitmap Pattern(int width, int height, uint32_t salt) {
 
 std::wstring Text(HWND dialog, int id) { return testhost::WindowText(GetDlgItem(dialog, id)); }
 
+BOOL CALLBACK FindTabControl(HWND child, LPARAM out) {
+  wchar_t name[32] = {};
+  GetClassNameW(child, name, 32);
+  if (std::wstring(name) != WC_TABCONTROLW) return TRUE;
+  *reinterpret_cast<HWND*>(out) = child;
+  return FALSE;
+}
+
 HWND TabControlOf(HWND dialog) {
   HWND found = nullptr;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM out) {
-        wchar_t name[32] = {};
-        GetClassNameW(child, name, 32);
-        if (std::wstring(name) == WC_TABCONTROLW) {
-          *reinterpret_cast<HWND*>(out) = child;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(dialog, FindTabControl, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
