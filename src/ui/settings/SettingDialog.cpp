@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 
 #include "data/Record.h"
@@ -159,8 +160,16 @@ void CSettingDialog::RestartRender() {
 
 void CSettingDialog::ReplaceDisplayBase(bool merged) {
   const Bitmap* source = merged && mergedImage_ ? mergedImage_ : layerImage_;
-  auto base = std::make_unique<Bitmap>(source->Clone());
   std::lock_guard lock(displayMutex_);
+  // The picture keeps its size for the whole dialog: the old base is written over, not
+  // allocated afresh (on big pictures that is most of the time between a render and the preview).
+  if (displayBase_ && displayBase_->Width() == source->Width() && displayBase_->Height() == source->Height() &&
+      displayBase_->Format() == source->Format()) {
+    std::memcpy(displayBase_->Data(), source->Data(),
+                static_cast<size_t>(source->Stride()) * static_cast<size_t>(source->Height()));
+    return;
+  }
+  auto base = std::make_unique<Bitmap>(source->Clone());
   displayBase_ = base->Ok() ? std::move(base) : nullptr;
 }
 
