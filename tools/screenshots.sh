@@ -16,6 +16,14 @@ xvfb=$!
 export DISPLAY=":$n"
 sleep 1
 winpath() { echo "Z:$(realpath "$1" | tr / '\\')"; }
+# Waits (up to $2 tenths of a second) for a window whose name holds $1 to be on the display.
+wait_for_window() {
+  for _ in $(seq "$2"); do
+    windows=$(xwininfo -root -tree 2>/dev/null || true)
+    grep -q "$1" <<<"$windows" && return 0
+    sleep 0.1
+  done
+}
 
 # The progress bar while the layer image of a large picture is made.
 cp build/win64/Lumbra.8bf "$work/" && cp -r samples/data/. "$work/"
@@ -23,12 +31,7 @@ convert -size 6000x8000 gradient:white-skyblue "$work/large.png"
 tools/wine-run.sh build/win64/lumbra_host.exe apply "$(winpath "$work/Lumbra.8bf")" focus \
   "$(winpath "$work/large.png")" "$(winpath "$work/large-out.png")" >/dev/null &
 run=$!
-# Wait for the bar's caption to appear on the display.
-for _ in $(seq 600); do
-  windows=$(xwininfo -root -tree 2>/dev/null || true)
-  grep -q 'レイヤーイメージ' <<<"$windows" && break
-  sleep 0.1
-done
+wait_for_window 'レイヤーイメージ' 600
 sleep 0.5
 import -window root "$out/progress.png"
 wait "$run" || true
@@ -38,11 +41,7 @@ for tab in 0 1; do
   tools/wine-run.sh build/win64/lumbra_host.exe dialog "$(winpath "$work/Lumbra.8bf")" \
     "$(winpath samples/sample.png)" "$tab" 8 >/dev/null &
   run=$!
-  for _ in $(seq 300); do
-    windows=$(xwininfo -root -tree 2>/dev/null || true)
-    grep -q 'Korvane : Lumbra' <<<"$windows" && break
-    sleep 0.1
-  done
+  wait_for_window 'Korvane : Lumbra' 300
   sleep 4  # the first render and the preview
   import -window root "$out/settings-tab$tab.png"
   wait "$run" || true

@@ -66,9 +66,14 @@ int CheckedRadioOf(HWND page, int first, int count) {
   return 0;
 }
 
+bool CSettingsPage::PreTranslateMessage(MSG& message) {
+  CSettingDialog* dialog = CSettingDialog::Current();
+  return dialog && dialog->SavePresetAs(&message);
+}
+
 // --- line placement ---
 
-CPropLayout::CPropLayout() : CPropertyPage(IDD_PAGE_LAYOUT) {}
+CPropLayout::CPropLayout() : CSettingsPage(IDD_PAGE_LAYOUT) {}
 
 BOOL CPropLayout::OnInitDialog() {
   for (const SliderRow& row : kLayoutRows) SetUpRow(Handle(), row);
@@ -77,11 +82,6 @@ BOOL CPropLayout::OnInitDialog() {
   SendDlgItemMessageW(Handle(), IDC_ANGLE_SPIN, UDM_SETRANGE32, -179, 180);
   SetSpinPosition(Handle(), IDC_ANGLE_SPIN, 90);
   return TRUE;
-}
-
-bool CPropLayout::PreTranslateMessage(MSG& message) {
-  CSettingDialog* dialog = CSettingDialog::Current();
-  return dialog && dialog->SavePresetAs(&message);
 }
 
 bool CPropLayout::OnCommand(int id, int code, HWND control) {
@@ -131,16 +131,11 @@ INT_PTR CPropLayout::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handle
 
 // --- line shape ---
 
-CPropRuler::CPropRuler() : CPropertyPage(IDD_PAGE_RULER) {}
+CPropRuler::CPropRuler() : CSettingsPage(IDD_PAGE_RULER) {}
 
 BOOL CPropRuler::OnInitDialog() {
   for (const SliderRow& row : kRulerRows) SetUpRow(Handle(), row);
   return TRUE;
-}
-
-bool CPropRuler::PreTranslateMessage(MSG& message) {
-  CSettingDialog* dialog = CSettingDialog::Current();
-  return dialog && dialog->SavePresetAs(&message);
 }
 
 bool CPropRuler::OnCommand(int id, int code, HWND) {

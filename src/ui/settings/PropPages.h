@@ -13,10 +13,16 @@ struct SliderRow {
   int minimum, maximum, page;
 };
 
-class CPropLayout : public CPropertyPage {
+// A page of the settings dialog: Ctrl+S saves a preset from anywhere on it.
+class CSettingsPage : public CPropertyPage {
+ public:
+  using CPropertyPage::CPropertyPage;
+  bool PreTranslateMessage(MSG& message) override;
+};
+
+class CPropLayout : public CSettingsPage {
  public:
   CPropLayout();
-  bool PreTranslateMessage(MSG& message) override;
 
  protected:
   BOOL OnInitDialog() override;
@@ -24,10 +30,9 @@ class CPropLayout : public CPropertyPage {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 };
 
-class CPropRuler : public CPropertyPage {
+class CPropRuler : public CSettingsPage {
  public:
   CPropRuler();
-  bool PreTranslateMessage(MSG& message) override;
 
  protected:
   BOOL OnInitDialog() override;
