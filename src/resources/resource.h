@@ -30,6 +30,11 @@
 #define IDC_CANCEL 1089
 #define IDI_PLUGIN 1012
 
+// The editing canvas's cursors (drawn by gen/MakeCursors).
+#define IDR_CURSOR_ADD 1001
+#define IDR_CURSOR_DELETE 1002
+#define IDR_CURSOR_MOVE 1003
+
 // The line-placement page.
 #define IDD_PAGE_LAYOUT 106
 #define IDC_LAYOUT_LIST 1070

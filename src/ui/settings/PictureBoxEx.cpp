@@ -7,12 +7,13 @@
 #include "engine/Graphics.h"
 #include "platform/MessageService.h"
 #include "platform/MessageServiceWin32.h"
+#include "resources/resource.h"
 #include "ui/framework/Module.h"
 
 namespace lumbra {
 namespace {
 
-constexpr int kAddCursorId = 1001;  // arrow with a plus sign, shared with the editing canvas
+constexpr int kAddCursorId = IDR_CURSOR_ADD;  // arrow with a plus sign, shared with the editing canvas
 
 uint32_t SystemArgb(int index) {
   const COLORREF c = GetSysColor(index);

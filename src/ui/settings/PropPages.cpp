@@ -41,7 +41,16 @@ bool FollowSlider(HWND page, HWND slider, const SliderRow (&rows)[N]) {
   return false;
 }
 
+constexpr int kTaperRow = 5;
+
 bool IsRadio(int id, int first, int count) { return id >= first && id < first + count; }
+
+// The canvas's size less its one-pixel border.
+SIZE CanvasSize(HWND canvas) {
+  RECT r{};
+  GetWindowRect(canvas, &r);
+  return {r.right - r.left - 2, r.bottom - r.top - 2};
+}
 
 }  // namespace
 
@@ -73,9 +82,14 @@ bool CSettingsPage::PreTranslateMessage(MSG& message) {
 
 // --- line placement ---
 
-CPropLayout::CPropLayout() : CSettingsPage(IDD_PAGE_LAYOUT) {}
+CPropLayout::CPropLayout() : CSettingsPage(IDD_PAGE_LAYOUT) { canvas_.SetData(true, false, &layout_); }
 
 BOOL CPropLayout::OnInitDialog() {
+  canvas_.AttachDlgItem(Handle(), IDC_LAYOUT_CANVAS);
+  const SIZE size = CanvasSize(canvas_.Handle());
+  // Percent 0..100 covers the middle half of the canvas each way.
+  canvas_.SetDrawRect(size.cx / 4, size.cy / 4, 3 * size.cx / 4, 3 * size.cy / 4);
+  canvas_.Redraw();
   for (const SliderRow& row : kLayoutRows) SetUpRow(Handle(), row);
   SendDlgItemMessageW(Handle(), IDC_JITTER_SLIDER, TBM_SETRANGEMIN, FALSE, 0);
   SendDlgItemMessageW(Handle(), IDC_JITTER_SLIDER, TBM_SETRANGEMAX, FALSE, 4);
@@ -84,7 +98,7 @@ BOOL CPropLayout::OnInitDialog() {
   return TRUE;
 }
 
-bool CPropLayout::OnCommand(int id, int code, HWND control) {
+bool CPropLayout::OnCommand(int id, int code, HWND) {
   CSettingDialog* dialog = CSettingDialog::Current();
   if (!dialog) return false;
   if (id == IDC_LAYOUT_LIST && code == CBN_SELCHANGE) {
@@ -96,21 +110,31 @@ bool CPropLayout::OnCommand(int id, int code, HWND control) {
     dialog->CollectSettings();
     return true;
   }
-  if (code == EN_KILLFOCUS && (id == IDC_INTERVAL_EDIT || id == IDC_OVERSHOOT_EDIT || id == IDC_ANGLE_EDIT)) {
-    // The spin re-reads its edit: text out of range or not a number leaves the old value.
-    const int spin = id + 1;
-    const int value = SpinPosition(Handle(), spin);
-    SetSpinPosition(Handle(), spin, value);
-    if (id == IDC_ANGLE_EDIT) {
-      if (IsChecked(Handle(), IDC_ANGLE_FIXED) && value != dialog->Preset().angle) dialog->CollectSettings();
-    } else if (value != SliderPosition(Handle(), id - 1)) {
-      SetSliderPosition(Handle(), id - 1, value);
-      dialog->CollectSettings();
-    }
+  int* remembered = id == IDC_INTERVAL_EDIT    ? &rememberedInterval_
+                    : id == IDC_OVERSHOOT_EDIT ? &rememberedOvershoot_
+                    : id == IDC_ANGLE_EDIT     ? &rememberedAngle_
+                                               : nullptr;
+  if (!remembered) return false;
+  const int spin = id + 1;
+  if (code == EN_SETFOCUS) {
+    *remembered = SpinPosition(Handle(), spin);
     return true;
   }
-  (void)control;
-  return false;
+  if (code != EN_KILLFOCUS) return false;
+  // The spin re-reads its edit: text out of range or not a number leaves the old value, and
+  // setting it again shows a clean number.
+  const int value = id == IDC_ANGLE_EDIT ? static_cast<short>(LOWORD(SendDlgItemMessageW(Handle(), spin, UDM_GETPOS, 0, 0)))
+                                         : SpinPosition(Handle(), spin);
+  SetSpinPosition(Handle(), spin, value);
+  if (value == *remembered) return true;
+  if (id == IDC_ANGLE_EDIT) {
+    // Along the path, the angle waits in its field until "角度固定" is chosen.
+    if (IsChecked(Handle(), IDC_ANGLE_FIXED)) dialog->CollectSettings();
+  } else {
+    SetSliderPosition(Handle(), id - 1, value);
+    dialog->CollectSettings();
+  }
+  return true;
 }
 
 INT_PTR CPropLayout::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled) {
@@ -131,9 +155,15 @@ INT_PTR CPropLayout::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handle
 
 // --- line shape ---
 
-CPropRuler::CPropRuler() : CSettingsPage(IDD_PAGE_RULER) {}
+CPropRuler::CPropRuler() : CSettingsPage(IDD_PAGE_RULER) { canvas_.SetData(false, false, &ruler_); }
 
 BOOL CPropRuler::OnInitDialog() {
+  canvas_.AttachDlgItem(Handle(), IDC_RULER_CANVAS);
+  const SIZE size = CanvasSize(canvas_.Handle());
+  // y = 0 on the middle line, 100 units each way.
+  canvas_.SetDrawRect(5, size.cy / 2, size.cx - 5, size.cy - 5);
+  canvas_.SetLimitRect(0, -100, 100, 100);
+  canvas_.Redraw();
   for (const SliderRow& row : kRulerRows) SetUpRow(Handle(), row);
   return TRUE;
 }
@@ -145,27 +175,40 @@ bool CPropRuler::OnCommand(int id, int code, HWND) {
     dialog->OnDataListChanged(2);
     return true;
   }
-  if (code == BN_CLICKED && (id == IDC_PEN_G || id == IDC_PEN_MILL || id == IDC_FIXED_TAPER)) {
+  if (code == BN_CLICKED && (id == IDC_PEN_G || id == IDC_PEN_MILL)) {
+    dialog->CollectSettings();
+    dialog->RefreshPagePreview(2);
+    return true;
+  }
+  if (code == BN_CLICKED && id == IDC_FIXED_TAPER) {
     dialog->CollectSettings();
     return true;
   }
-  if (code == EN_KILLFOCUS && id >= IDC_ROW_EDIT && id <= IDC_ROW_EDIT + 15 && (id - IDC_ROW_EDIT) % 3 == 0) {
-    const int value = SpinPosition(Handle(), id + 1);
-    SetSpinPosition(Handle(), id + 1, value);
-    if (value != SliderPosition(Handle(), id - 1)) {
-      SetSliderPosition(Handle(), id - 1, value);
-      dialog->CollectSettings();
-    }
+  const int row = (id - IDC_ROW_EDIT) / 3;
+  if (id < IDC_ROW_EDIT || row > 5 || (id - IDC_ROW_EDIT) % 3 != 0) return false;
+  if (code == EN_SETFOCUS) {
+    remembered_[row] = SliderPosition(Handle(), id - 1);
     return true;
   }
-  return false;
+  if (code != EN_KILLFOCUS) return false;
+  const int value = SpinPosition(Handle(), id + 1);
+  SetSpinPosition(Handle(), id + 1, value);
+  if (value != remembered_[row]) {
+    SetSliderPosition(Handle(), id - 1, value);
+    dialog->CollectSettings();
+    if (row == kTaperRow) dialog->RefreshPagePreview(2);
+  }
+  return true;
 }
 
 INT_PTR CPropRuler::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled) {
   CSettingDialog* dialog = CSettingDialog::Current();
   if (message == WM_HSCROLL && lParam && dialog) {
-    FollowSlider(Handle(), reinterpret_cast<HWND>(lParam), kRulerRows);
+    auto* slider = reinterpret_cast<HWND>(lParam);
+    FollowSlider(Handle(), slider, kRulerRows);
     dialog->CollectSettings();
+    // The canvas shows the taper: it follows the slider step by step, once the preset holds it.
+    if (GetDlgCtrlID(slider) == kRulerRows[kTaperRow].slider) dialog->RefreshPagePreview(2);
     handled = true;
   }
   return 0;

@@ -3,6 +3,9 @@
 // the preset, and every change goes to the dialog.
 #pragma once
 
+#include "data/LayoutData.h"
+#include "data/RulerData.h"
+#include "ui/editors/LayoutWindow.h"
 #include "ui/framework/PropertySheet.h"
 
 namespace lumbra {
@@ -20,24 +23,43 @@ class CSettingsPage : public CPropertyPage {
   bool PreTranslateMessage(MSG& message) override;
 };
 
+// "線の配置方法": the layout list and its read-only canvas, the drawing side and angle, interval,
+// jitter, overshoot and the position relative to the path.
 class CPropLayout : public CSettingsPage {
  public:
   CPropLayout();
+  CLayoutWindow& Canvas() { return canvas_; }
 
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(int id, int code, HWND control) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+ private:
+  CLayoutData layout_;  // shown until the dialog gives the canvas the preset's layout
+  int rememberedAngle_ = 0;
+  int rememberedInterval_ = 0;
+  int rememberedOvershoot_ = 0;
+  CLayoutWindow canvas_;
 };
 
+// "線の形状": the ruler list and its read-only canvas, the ruler's size, the pen and the taper.
 class CPropRuler : public CSettingsPage {
  public:
   CPropRuler();
+  CLayoutWindow& Canvas() { return canvas_; }
+  // The copy of the preset's ruler that the canvas shows, with the page's pen and taper.
+  CRulerData& ShownRuler() { return ruler_; }
 
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(int id, int code, HWND control) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+ private:
+  CRulerData ruler_;
+  CLayoutWindow canvas_;
+  int remembered_[6] = {};  // per row, the value when its edit took the focus
 };
 
 // Control helpers shared by the dialog and its pages.

@@ -5,13 +5,13 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 
 #include "data/Record.h"
 #include "engine/Compose.h"
 #include "resources/resource.h"
 #include "ui/editors/InputBox.h"
 #include "ui/framework/Module.h"
+#include "ui/settings/model/DataListMatch.h"
 
 namespace lumbra {
 
@@ -23,6 +23,7 @@ constexpr int kMinClientWidth = 770;
 constexpr int kMinClientHeight = 500;
 
 CSettingDialog* g_current = nullptr;
+std::atomic<int> g_presetWritesDuringRender{0};
 
 uint32_t ColorrefOf(uint32_t argb) { return (argb >> 16 & 0xFF) | (argb & 0xFF00) | (argb & 0xFF) << 16; }
 uint32_t OpaqueArgbOf(uint32_t colorref) {
@@ -53,11 +54,6 @@ int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, CB_GETCOUN
 int ListSelection(HWND list) { return static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0)); }
 void SelectInList(HWND list, int index) { SendMessageW(list, CB_SETCURSEL, index, 0); }
 
-bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& prefix) {
-  if (prefix.size() > text.size()) return false;
-  return std::equal(prefix.begin(), prefix.end(), text.begin(),
-                    [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
-}
 
 }  // namespace
 
@@ -141,11 +137,21 @@ void CSettingDialog::StopRender() {
   }
 }
 
+int CSettingDialog::PresetWritesDuringRender() { return g_presetWritesDuringRender.load(); }
+
+CPresetData& CSettingDialog::WritablePreset() {
+  if (renderThread_.joinable()) {
+    ++g_presetWritesDuringRender;
+    StopRender();
+  }
+  return preset_;
+}
+
 void CSettingDialog::RestartRender() {
   StopRender();
   job_.abort.store(0);
   if (suppressRender_) return;
-  preset_.grayscale = grayscale_ != 0;
+  WritablePreset().grayscale = grayscale_ != 0;
   job_.target = lineLayer_.get();
   zoomFactor_ = kZoomSteps[zoomIndex_];
   ReplaceDisplayBase(lineLayer_ && IsChecked(Handle(), IDC_SHOW_MERGED));
@@ -207,28 +213,31 @@ void CSettingDialog::OnRenderProgress(int position, int maximum) {
 void CSettingDialog::CollectSettings() {
   StopRender();
   const HWND d = Handle(), l = layoutPage_.Handle(), r = rulerPage_.Handle();
-  preset_.color = OpaqueArgbOf(colorButton_.GetColor());
-  preset_.antialias = IsChecked(d, IDC_ANTIALIAS);
-  preset_.lengthFromMask = IsChecked(d, IDC_LENGTH_FROM_MASK);
-  preset_.drawSide = static_cast<uint8_t>(CheckedRadioOf(l, IDC_SIDE_RIGHT, 4));
-  preset_.angle = IsChecked(l, IDC_ANGLE_PATH) ? CPresetData::kAngleFollowsPath
+  CPresetData& preset = WritablePreset();
+  preset.color = OpaqueArgbOf(colorButton_.GetColor());
+  preset.antialias = IsChecked(d, IDC_ANTIALIAS);
+  preset.lengthFromMask = IsChecked(d, IDC_LENGTH_FROM_MASK);
+  preset.drawSide = static_cast<uint8_t>(CheckedRadioOf(l, IDC_SIDE_RIGHT, 4));
+  preset.angle = IsChecked(l, IDC_ANGLE_PATH) ? CPresetData::kAngleFollowsPath
                                                : static_cast<int16_t>(SpinPosition(l, IDC_ANGLE_SPIN));
-  preset_.interval = SliderPosition(l, IDC_INTERVAL_SLIDER);
-  preset_.jitter = static_cast<uint8_t>(SliderPosition(l, IDC_JITTER_SLIDER));
-  preset_.overshoot = SliderPosition(l, IDC_OVERSHOOT_SLIDER);
-  preset_.pathPosition = static_cast<uint8_t>(CheckedRadioOf(l, IDC_POSITION_FRAME, 4));
-  preset_.penTip = static_cast<uint8_t>(CheckedRadioOf(r, IDC_PEN_G, 2));
-  preset_.height = SliderPosition(r, IDC_ROW_SLIDER);
-  preset_.length = SliderPosition(r, IDC_ROW_SLIDER + 3);
-  preset_.minLengthPercent = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 6));
-  preset_.thickness = SliderPosition(r, IDC_ROW_SLIDER + 9);
-  preset_.minThicknessPercent = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 12));
-  preset_.taperStart = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 15));
-  preset_.fixedTaper = IsChecked(r, IDC_FIXED_TAPER);
+  preset.interval = SliderPosition(l, IDC_INTERVAL_SLIDER);
+  preset.jitter = static_cast<uint8_t>(SliderPosition(l, IDC_JITTER_SLIDER));
+  preset.overshoot = SliderPosition(l, IDC_OVERSHOOT_SLIDER);
+  preset.pathPosition = static_cast<uint8_t>(CheckedRadioOf(l, IDC_POSITION_FRAME, 4));
+  preset.penTip = static_cast<uint8_t>(CheckedRadioOf(r, IDC_PEN_G, 2));
+  preset.height = SliderPosition(r, IDC_ROW_SLIDER);
+  preset.length = SliderPosition(r, IDC_ROW_SLIDER + 3);
+  preset.minLengthPercent = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 6));
+  preset.thickness = SliderPosition(r, IDC_ROW_SLIDER + 9);
+  preset.minThicknessPercent = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 12));
+  preset.taperStart = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 15));
+  preset.fixedTaper = IsChecked(r, IDC_FIXED_TAPER);
   RestartRender();
 }
 
 void CSettingDialog::ShowSettings() {
+  RefreshPagePreview(1);
+  RefreshPagePreview(2);
   const HWND d = Handle(), l = layoutPage_.Handle(), r = rulerPage_.Handle();
   auto showRow = [](HWND page, int slider, int value) {
     SetSpinPosition(page, slider + 2, value);
@@ -255,20 +264,18 @@ void CSettingDialog::ShowSettings() {
   for (int i = 0; i < 6; ++i) showRow(r, IDC_ROW_SLIDER + 3 * i, rows[i]);
   SetChecked(r, IDC_FIXED_TAPER, preset_.fixedTaper != 0);
 
-  // The layout and ruler lists follow the preset's names: the first entry that begins with the
-  // name, else "<最新の設定>".
+  // The layout and ruler lists follow the preset's names: the entry of that name, else the
+  // first that begins with it, else "<最新の設定>".
   for (int kind = 1; kind <= 2; ++kind) {
     HWND list = ListOf(kind);
-    const std::wstring name = Widen(kind == 1 ? preset_.layout.GetName() : preset_.ruler.GetName());
-    int index = ListCount(list) - 2;
-    for (int i = 0; i < ListCount(list) - 2; ++i)
-      if (StartsWithIgnoringCase(ListText(list, i), name)) {
-        index = i;
-        break;
-      }
+    std::vector<std::string> stored;
+    for (int i = 0; i < ListCount(list) - 2; ++i) stored.push_back(Narrow(ListText(list, i)));
+    const int match = MatchingEntry(stored, kind == 1 ? preset_.layout.GetName() : preset_.ruler.GetName());
+    const int index = match >= 0 ? match : ListCount(list) - 2;
     if (index != ListSelection(list)) {
       SelectInList(list, index);
       OnDataListChanged(kind);
+      RefreshPagePreview(kind);
     }
   }
   RestartRender();
@@ -296,10 +303,29 @@ void CSettingDialog::OnDataListChanged(int kind) {
   }
   const std::string name = selected == count - 2 ? std::string(kLatestName) : Narrow(ListText(list, selected));
   StopRender();
-  const bool loaded = kind == 1 ? preset_.layout.Load(name) : preset_.ruler.Load(name);
+  CPresetData& preset = WritablePreset();
+  const bool loaded = kind == 1 ? preset.layout.Load(name) : preset.ruler.Load(name);
   if (!loaded) SelectInList(list, count - 2);
   remembered_[kind] = ListSelection(list);
+  RefreshPagePreview(kind);
   CollectSettings();
+}
+
+void CSettingDialog::RefreshPagePreview(int kind) {
+  if (kind == 1) {
+    layoutPage_.Canvas().SetData(true, false, &preset_.layout);
+    layoutPage_.Canvas().Redraw();
+    return;
+  }
+  // A copy with the page's pen as it stands and the preset's taper; the preset's own ruler
+  // stays as it is.
+  CRulerData& shown = rulerPage_.ShownRuler();
+  preset_.ruler.CopyTo(shown);
+  shown.SetMillPen(!IsChecked(rulerPage_.Handle(), IDC_PEN_G));
+  shown.SetTaperStart(preset_.taperStart);
+  shown.SetLengthPercent(100.0f);
+  rulerPage_.Canvas().SetData(false, false, &shown);
+  rulerPage_.Canvas().Redraw();
 }
 
 void CSettingDialog::OnPresetListChanged() {
@@ -312,7 +338,7 @@ void CSettingDialog::OnPresetListChanged() {
   }
   const std::string name = selected == count - 2 ? std::string(kLatestName) : Narrow(ListText(list, selected));
   StopRender();
-  if (!preset_.Load(name)) SelectInList(list, count - 2);
+  if (!WritablePreset().Load(name)) SelectInList(list, count - 2);
   remembered_[0] = ListSelection(list);
   ShowSettings();
 }
@@ -429,10 +455,11 @@ void CSettingDialog::OnPreviewClick() {
   const int x = p.x * 100 / layerImage_->Width();
   const int y = p.y * 100 / layerImage_->Height();
   const bool shift = GetKeyState(VK_SHIFT) < 0;
-  std::vector<Point>& points = preset_.layout.GetPoints();
+  if (preset_.layout.GetPoints().empty()) return;
   const bool circle = preset_.layout.GetMode() == CLayoutData::kCircle;
-  if (points.empty() || (shift && circle && points.size() < 2)) return;
+  if (shift && circle && preset_.layout.GetPoints().size() < 2) return;
   StopRender();
+  std::vector<Point>& points = WritablePreset().layout.GetPoints();
   if (!shift) {
     points.front() = Point{x, y};
   } else if (circle) {
@@ -440,7 +467,7 @@ void CSettingDialog::OnPreviewClick() {
   } else {
     points.back() = Point{x, y};
   }
-  preset_.pathPosition = 0;
+  WritablePreset().pathPosition = 0;
   ShowSettings();
 }
 

@@ -56,12 +56,17 @@ class CSettingDialog : public CDialog {
   void CollectSettings();
   void ShowSettings();
   void OnDataListChanged(int kind);
+  // Redraws the read-only canvas of the placement page (kind 1) or the shape page (kind 2).
+  void RefreshPagePreview(int kind);
   // Ctrl+S (or, without a message, the preset list's "<新規作成>"): save the settings under a
   // name asked for. True when the message was handled.
   bool SavePresetAs(const MSG* message);
   bool PreTranslateMessage(MSG& message) override;
 
   const CPresetData& Preset() const { return preset_; }
+  // Writes into the preset found a render thread still running (it was stopped then). Each
+  // write path stops the render first, so this stays 0; the tests check it after every test.
+  static int PresetWritesDuringRender();
   // Renders started so far, and whether one is drawing now (from any thread; for the tests and
   // the timing tool); whether a render thread is still held (user-interface thread only).
   int RenderCount() const { return renderCount_.load(); }
@@ -78,6 +83,8 @@ class CSettingDialog : public CDialog {
 
  private:
   void StopRender();
+  // The preset for writing: a render thread must not be reading it meanwhile.
+  CPresetData& WritablePreset();
   void ComposePreview();
   void OnRenderProgress(int position, int maximum);
   void Zoom(int step);
