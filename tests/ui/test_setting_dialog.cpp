@@ -13,6 +13,7 @@
 #include "resources/resource.h"
 #include "support/TestSupport.h"
 #include "testhost/Automation.h"
+#include "ui/DialogDriver.h"
 #include "ui/settings/SettingDialog.h"
 
 namespace lumbra {
@@ -24,28 +25,11 @@ using testhost::WindowScript;
 
 const std::wstring kCaption = L"Korvane : Lumbra";
 
-Bitmap Pattern(int width, int height, uint32_t salt) {
-  Bitmap image(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) image.SetPixel(x, y, 0xFF000000u | ((x * 5 + salt) & 0xFF) << 16 | (y * 3 & 0xFF) << 8 | salt);
-  return image;
-}
+using test::HeldKeys;
+using test::Pattern;
+using test::TabControlOf;
 
 std::wstring Text(HWND dialog, int id) { return testhost::WindowText(GetDlgItem(dialog, id)); }
-
-BOOL CALLBACK FindTabControl(HWND child, LPARAM out) {
-  wchar_t name[32] = {};
-  GetClassNameW(child, name, 32);
-  if (std::wstring(name) != WC_TABCONTROLW) return TRUE;
-  *reinterpret_cast<HWND*>(out) = child;
-  return FALSE;
-}
-
-HWND TabControlOf(HWND dialog) {
-  HWND found = nullptr;
-  EnumChildWindows(dialog, FindTabControl, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
 
 class SettingDialogTest : public ::testing::Test {
  protected:
@@ -200,13 +184,7 @@ TEST_F(SettingDialogTest, TheColourPickersAnswerReachesThePresetAndItsCancelChan
 
 TEST_F(SettingDialogTest, CtrlShiftClickNearTheCircleCentreGivesRadiiOfFive) {
   CSettingDialog dialog(params);
-  BYTE keys[256] = {};
-  GetKeyboardState(keys);
-  BYTE held[256];
-  std::copy(std::begin(keys), std::end(keys), held);
-  held[VK_CONTROL] |= 0x80;
-  held[VK_SHIFT] |= 0x80;
-  SetKeyboardState(held);  // this thread runs the dialog
+  HeldKeys held({VK_CONTROL, VK_SHIFT});  // this thread runs the dialog
   WindowScript script(kCaption, [&](HWND d) {
     HWND preview = GetDlgItem(d, IDC_PREVIEW);
     WaitUntil([&] { return !dialog.RenderRunning(); });
@@ -222,7 +200,6 @@ TEST_F(SettingDialogTest, CtrlShiftClickNearTheCircleCentreGivesRadiiOfFive) {
     ClickButton(d, IDC_CANCEL);
   });
   dialog.DoModal();
-  SetKeyboardState(keys);
   const auto& points = dialog.Preset().layout.GetPoints();
   ASSERT_EQ(points.size(), 3u);
   EXPECT_EQ(points[1].x, 5);
