@@ -49,6 +49,8 @@ class SettingDialogTest : public ::testing::Test {
     params.mergedImage = &merged;
   }
 
+  void TearDown() override { EXPECT_EQ(CSettingDialog::PresetWritesDuringRender(), 0); }
+
   test::TempDataFolder folder;
   Bitmap layer = Pattern(200, 150, 10);
   Bitmap merged = Pattern(200, 150, 200);
