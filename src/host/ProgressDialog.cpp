@@ -90,10 +90,8 @@ bool CProgressDialog::MakeLayerImage() {
 
   m_pLayerImage = std::make_unique<Bitmap>(m_nWidth, m_nHeight);
   if (!m_pLayerImage->Ok()) {
-    void* const owner = MessageOwner();
-    SetMessageOwner(Handle());
+    const ScopedMessageOwner owner(Handle());
     ShowMessage("Too small to create the base image.", "Memory leak error", MessageIcon::Error);
-    SetMessageOwner(owner);
     return false;
   }
   const FilterRecord& r = *m_pFilter;

@@ -15,4 +15,16 @@ class Win32MessageService : public MessageService {
 void SetMessageOwner(void* window);
 void* MessageOwner();
 
+// Makes a window the owner of message boxes while it lives, then gives the role back.
+class ScopedMessageOwner {
+ public:
+  explicit ScopedMessageOwner(void* window) : previous_(MessageOwner()) { SetMessageOwner(window); }
+  ~ScopedMessageOwner() { SetMessageOwner(previous_); }
+  ScopedMessageOwner(const ScopedMessageOwner&) = delete;
+  ScopedMessageOwner& operator=(const ScopedMessageOwner&) = delete;
+
+ private:
+  void* previous_;
+};
+
 }  // namespace lumbra

@@ -158,5 +158,15 @@ TEST_F(PointFile, SizeIsCappedAtOneMebibyte) {
   EXPECT_EQ(r.Summary(), r.error);
 }
 
+TEST(ClampedDecimal, ReadsAFieldAsTheCLibraryDoesAndKeepsItInRange) {
+  EXPECT_EQ(ClampedDecimal("600", -500, 500), 500);
+  EXPECT_EQ(ClampedDecimal("  -42abc", -500, 500), -42);
+  EXPECT_EQ(ClampedDecimal("abc", 5, 100), 5);  // no digits: 0, then the range
+  EXPECT_EQ(ClampedDecimal("", -500, 500), 0);
+  EXPECT_EQ(ClampedDecimal("+7", -500, 500), 7);
+  EXPECT_EQ(ClampedDecimal("99999999999", -500, 500), 500);
+  EXPECT_EQ(ClampedDecimal(" -99999999999", -500, 500), -500);
+}
+
 }  // namespace
 }  // namespace lumbra

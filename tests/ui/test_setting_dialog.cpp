@@ -13,7 +13,8 @@
 #include "resources/resource.h"
 #include "support/TestSupport.h"
 #include "testhost/Automation.h"
-#include "ui/DialogDriver.h"
+#include "testhost/DialogDriver.h"
+#include "ui/TestPictures.h"
 #include "ui/settings/SettingDialog.h"
 
 namespace lumbra {

@@ -60,7 +60,8 @@ void CInputBox::KeepFieldWithinLimit() {
 }
 
 std::string AskName(std::string message, std::string title, std::string initialText) {
-  CInputBox box(std::move(message), std::move(title), std::move(initialText), nullptr);
+  // Modal to the window the user is working in (a dialog or an editor), which waits for it.
+  CInputBox box(std::move(message), std::move(title), std::move(initialText), GetActiveWindow());
   if (box.DoModal() == IDCANCEL) return {};
   return box.Result();
 }

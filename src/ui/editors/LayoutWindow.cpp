@@ -57,11 +57,15 @@ void CLayoutWindow::OnAttached() {
   RecreateBuffer();
 }
 
-void CLayoutWindow::RecreateBuffer() {
+SIZE CLayoutWindow::InnerSize() const {
   RECT r{};
   GetWindowRect(Handle(), &r);
-  buffer_ = std::make_unique<Bitmap>(std::max<int>(r.right - r.left - 2, 1), std::max<int>(r.bottom - r.top - 2, 1),
-                                     PixelFormat::Rgb24);
+  return {r.right - r.left - 2, r.bottom - r.top - 2};
+}
+
+void CLayoutWindow::RecreateBuffer() {
+  const SIZE size = InnerSize();
+  buffer_ = std::make_unique<Bitmap>(std::max<int>(size.cx, 1), std::max<int>(size.cy, 1), PixelFormat::Rgb24);
   Redraw();
 }
 
@@ -108,7 +112,7 @@ CanvasResponse CLayoutWindow::OnPress(int x, int y, bool ctrl) {
 void CLayoutWindow::OnDrag(int x, int y) {
   if (!model_.Drag(x, y, GetKeyState(VK_SHIFT) < 0)) return;
   if (model_.IsCircle())
-    ShowCircleInPanel();
+    ShowCircleInPanel(false);
   else if (model_.IsLayout())
     ShowPointInFields(true);
   Redraw();
@@ -223,14 +227,18 @@ void CLayoutWindow::ShowPointInFields(bool full) const {
   }
 }
 
-void CLayoutWindow::ShowCircleInPanel() const {
+void CLayoutWindow::ShowCircleInPanel(bool withAngles) const {
   const CLineData* data = model_.Data();
-  if (!data || data->GetPoints().size() < 2) return;
-  const std::vector<Point>& points = data->GetPoints();
-  SetSpin32(circle_.centreX, points[0].x);
-  SetSpin32(circle_.centreY, points[0].y);
-  SetSpin32(circle_.radiusX, points[1].x);
-  SetSpin32(circle_.radiusY, points[1].y);
+  if (!data || data->GetPoints().size() < (withAngles ? 3u : 2u)) return;
+  // Copied first: each field written makes the panel rebuild the records from all six.
+  const std::vector<Point> records = data->GetPoints();
+  SetSpin32(circle_.centreX, records[0].x);
+  SetSpin32(circle_.centreY, records[0].y);
+  SetSpin32(circle_.radiusX, records[1].x);
+  SetSpin32(circle_.radiusY, records[1].y);
+  if (!withAngles) return;
+  SetSpin32(circle_.start, records[2].x);
+  SetSpin32(circle_.sweep, records[2].y);
 }
 
 void CLayoutWindow::RefillList() {
@@ -260,18 +268,14 @@ void CLayoutWindow::SetSelectedPoint(int x, int y) {
 }
 
 void CLayoutWindow::RebuildCircleFromPanel() {
+  if (!model_.IsCircle()) return;  // the fields never turn a path into circle records
   model_.SetCircle(Spin32(circle_.centreX), Spin32(circle_.centreY), Spin32(circle_.radiusX),
                    Spin32(circle_.radiusY), Spin32(circle_.start), Spin32(circle_.sweep));
   Redraw();
 }
 
 void CLayoutWindow::LoadCircleToPanel() {
-  const CLineData* data = model_.Data();
-  if (data && data->GetPoints().size() >= 3) {
-    ShowCircleInPanel();
-    SetSpin32(circle_.start, data->GetPoints()[2].x);
-    SetSpin32(circle_.sweep, data->GetPoints()[2].y);
-  }
+  ShowCircleInPanel(true);
   Redraw();
 }
 

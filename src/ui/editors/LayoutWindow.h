@@ -51,6 +51,9 @@ class CLayoutWindow : public CWindow {
   void HandleKeyDown(UINT key);
   void RefreshCursor();
 
+  // The window's size less its one-pixel border: the back buffer's size.
+  SIZE InnerSize() const;
+
   const CanvasModel& Model() const { return model_; }
   const Bitmap* Buffer() const { return buffer_.get(); }
 
@@ -69,7 +72,7 @@ class CLayoutWindow : public CWindow {
   bool MouseInClient(POINT& point) const;
   void SelectInList(int index) const;
   void ShowPointInFields(bool full) const;
-  void ShowCircleInPanel() const;
+  void ShowCircleInPanel(bool withAngles) const;
 
   CanvasModel model_;
   std::unique_ptr<Bitmap> buffer_;

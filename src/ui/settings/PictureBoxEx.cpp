@@ -98,10 +98,8 @@ void CPictureBoxEx::RecreateBuffer() {
   auto buffer = std::make_unique<Bitmap>(client.right - 2, client.bottom - 2, PixelFormat::Rgb32);
   if (!buffer->Ok()) {
     // The box's parent owns the message for as long as it shows.
-    void* const owner = MessageOwner();
-    SetMessageOwner(GetParent(Handle()));
+    const ScopedMessageOwner owner(GetParent(Handle()));
     ShowMessage("Creating Drawimage Was Failed.", "", MessageIcon::None);
-    SetMessageOwner(owner);
     return;
   }
   Graphics(*buffer).Clear(SystemArgb(COLOR_BTNFACE));

@@ -45,13 +45,6 @@ constexpr int kTaperRow = 5;
 
 bool IsRadio(int id, int first, int count) { return id >= first && id < first + count; }
 
-// The canvas's size less its one-pixel border.
-SIZE CanvasSize(HWND canvas) {
-  RECT r{};
-  GetWindowRect(canvas, &r);
-  return {r.right - r.left - 2, r.bottom - r.top - 2};
-}
-
 }  // namespace
 
 int SliderPosition(HWND page, int slider) {
@@ -86,7 +79,7 @@ CPropLayout::CPropLayout() : CSettingsPage(IDD_PAGE_LAYOUT) { canvas_.SetData(tr
 
 BOOL CPropLayout::OnInitDialog() {
   canvas_.AttachDlgItem(Handle(), IDC_LAYOUT_CANVAS);
-  const SIZE size = CanvasSize(canvas_.Handle());
+  const SIZE size = canvas_.InnerSize();
   // Percent 0..100 covers the middle half of the canvas each way.
   canvas_.SetDrawRect(size.cx / 4, size.cy / 4, 3 * size.cx / 4, 3 * size.cy / 4);
   canvas_.Redraw();
@@ -159,7 +152,7 @@ CPropRuler::CPropRuler() : CSettingsPage(IDD_PAGE_RULER) { canvas_.SetData(false
 
 BOOL CPropRuler::OnInitDialog() {
   canvas_.AttachDlgItem(Handle(), IDC_RULER_CANVAS);
-  const SIZE size = CanvasSize(canvas_.Handle());
+  const SIZE size = canvas_.InnerSize();
   // y = 0 on the middle line, 100 units each way.
   canvas_.SetDrawRect(5, size.cy / 2, size.cx - 5, size.cy - 5);
   canvas_.SetLimitRect(0, -100, 100, 100);

@@ -10,6 +10,8 @@
 #include "engine/Compose.h"
 #include "resources/resource.h"
 #include "ui/editors/InputBox.h"
+#include "ui/editors/LayoutDialog.h"
+#include "ui/editors/RulerDialog.h"
 #include "ui/framework/Module.h"
 #include "ui/settings/model/DataListMatch.h"
 
@@ -95,6 +97,7 @@ BOOL CSettingDialog::OnInitDialog() {
   if (auto icon = static_cast<HICON>(LoadImageW(PluginModule(), MAKEINTRESOURCEW(IDI_PLUGIN), IMAGE_ICON, 16, 16, 0)))
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   suppressRender_ = 1;
+  messageOwner_.emplace(Handle());
   preview_.AttachDlgItem(Handle(), IDC_PREVIEW);
   colorButton_.AttachDlgItem(Handle(), IDC_COLOR);
 
@@ -297,18 +300,55 @@ void CSettingDialog::OnDataListChanged(int kind) {
   const int count = ListCount(list);
   const int selected = ListSelection(list);
   if (selected == count - 1) {
-    // The editors are not part of the dialog yet: "<新規作成>" ends as a cancelled editor does.
-    SelectInList(list, remembered_[kind]);
-    return;
+    if (!RunEditor(kind)) {
+      SelectInList(list, remembered_[kind]);  // cancelled: the previous choice, no render
+      return;
+    }
+  } else {
+    const std::string name = selected == count - 2 ? std::string(kLatestName) : Narrow(ListText(list, selected));
+    StopRender();
+    CPresetData& preset = WritablePreset();
+    const bool loaded = kind == 1 ? preset.layout.Load(name) : preset.ruler.Load(name);
+    if (!loaded) SelectInList(list, count - 2);
   }
-  const std::string name = selected == count - 2 ? std::string(kLatestName) : Narrow(ListText(list, selected));
-  StopRender();
-  CPresetData& preset = WritablePreset();
-  const bool loaded = kind == 1 ? preset.layout.Load(name) : preset.ruler.Load(name);
-  if (!loaded) SelectInList(list, count - 2);
   remembered_[kind] = ListSelection(list);
   RefreshPagePreview(kind);
   CollectSettings();
+}
+
+bool CSettingDialog::RunEditor(int kind) {
+  // The editor is modal to this dialog: nothing here changes while it is open.
+  INT_PTR result = IDCANCEL;
+  if (kind == 1) {
+    CLayoutDialog editor(Handle());
+    result = editor.DoModal();
+    if (result == IDOK) {
+      StopRender();
+      editor.Layout().CopyTo(WritablePreset().layout);
+    }
+  } else {
+    CRulerDialog editor(Handle());
+    result = editor.DoModal();
+    if (result == IDOK) {
+      StopRender();
+      editor.Ruler().CopyTo(WritablePreset().ruler);
+    }
+  }
+  // The editor may have stored records under names of their own, however it ended.
+  HWND list = ListOf(kind);
+  const std::wstring previous = ListText(list, remembered_[kind]);
+  const bool previousWasLatest = remembered_[kind] == ListCount(list) - 2;
+  FillDataList(kind);
+  if (result == IDCANCEL) {
+    // Back to the previous choice, found again by its name.
+    const int found = static_cast<int>(SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                    reinterpret_cast<LPARAM>(previous.c_str())));
+    remembered_[kind] = previousWasLatest || found < 0 || found >= ListCount(list) - 2 ? ListCount(list) - 2 : found;
+    return false;
+  }
+  if (result == IDOK) SelectInList(ListOf(0), ListCount(ListOf(0)) - 2);
+  SelectInList(ListOf(kind), ListCount(ListOf(kind)) - 2);
+  return true;
 }
 
 void CSettingDialog::RefreshPagePreview(int kind) {
@@ -523,6 +563,7 @@ INT_PTR CSettingDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
       return 0;
     case WM_DESTROY: {
       StopRender();
+      messageOwner_.reset();
       // Pictures posted to the preview and not yet taken would be lost with the window.
       MSG pending;
       while (preview_.Handle() &&

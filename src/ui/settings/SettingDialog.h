@@ -8,12 +8,14 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "data/PresetData.h"
 #include "engine/Bitmap.h"
 #include "engine/Render.h"
+#include "platform/MessageServiceWin32.h"
 #include "ui/framework/Dialog.h"
 #include "ui/framework/PropertySheet.h"
 #include "ui/settings/ColorButton.h"
@@ -97,6 +99,8 @@ class CSettingDialog : public CDialog {
   void LayoutControls();
   HWND ListOf(int kind) const;
   void ReplaceDisplayBase(bool merged);
+  // "<新規作成>" in the layout (1) or ruler (2) list: the editor; false when it was cancelled.
+  bool RunEditor(int kind);
 
   CPropertySheet sheet_;
   CPropLayout layoutPage_;
@@ -114,6 +118,7 @@ class CSettingDialog : public CDialog {
   CPictureBoxEx preview_;
   CColorButton colorButton_;
   int remembered_[3] = {-1, -1, -1};  // preset, layout and ruler list
+  std::optional<ScopedMessageOwner> messageOwner_;  // while the dialog is open
 
   // The render: one worker thread at a time; the display base is shared with it.
   std::thread renderThread_;

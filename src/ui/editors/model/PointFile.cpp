@@ -62,6 +62,15 @@ std::string ReadWholeFile(const std::string& path, std::string& bytes) {
 
 }  // namespace
 
+int ClampedDecimal(std::string_view text, int min, int max) {
+  int32_t value = 0;
+  if (!ParseDecimal(text, value)) {
+    const size_t sign = text.find_first_not_of(" \t\n\v\f\r");
+    return sign != std::string_view::npos && text[sign] == '-' ? min : max;
+  }
+  return value < min ? min : (value > max ? max : value);
+}
+
 PointFileContents ParsePointText(std::string_view text) {
   PointFileContents out;
   if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'))) {

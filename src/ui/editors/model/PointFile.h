@@ -47,6 +47,11 @@ struct PointFileResult {
   std::string Summary() const;
 };
 
+// A number typed into a field, read with the C library's decimal conversion (blanks, optional
+// sign, digits up to the first other character, 0 without digits) and brought into [min, max];
+// a number too large for 32 bits goes to the end of the range on its side.
+int ClampedDecimal(std::string_view text, int min, int max);
+
 // Parses point-file text already in memory.
 PointFileContents ParsePointText(std::string_view text);
 

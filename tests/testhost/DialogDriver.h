@@ -7,12 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Bitmap.h"
-
 namespace lumbra::test {
-
-// A picture with a gradient in each channel, different for each salt.
-Bitmap Pattern(int width, int height, uint32_t salt);
 
 HWND TabControlOf(HWND dialog);
 // Activates tab `index` of the dialog's property sheet as a click on the tab does.

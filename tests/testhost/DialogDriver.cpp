@@ -1,4 +1,4 @@
-#include "ui/DialogDriver.h"
+#include "testhost/DialogDriver.h"
 
 #include <commctrl.h>
 
@@ -8,14 +8,6 @@
 #include "testhost/Automation.h"
 
 namespace lumbra::test {
-
-Bitmap Pattern(int width, int height, uint32_t salt) {
-  Bitmap image(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      image.SetPixel(x, y, 0xFF000000u | ((x * 5 + salt) & 0xFF) << 16 | (y * 3 & 0xFF) << 8 | salt);
-  return image;
-}
 
 namespace {
 
