@@ -36,14 +36,23 @@ sleep 0.5
 import -window root "$out/progress.png"
 wait "$run" || true
 
-# The settings dialog over the sample picture, one screenshot per tab.
-for tab in 0 1; do
+# The settings dialog over the sample picture, one screenshot per tab; then each editor and
+# generator, opened from the dialog's lists as a person would.
+shot() {  # VIEW FILE WINDOW-NAME SETTLE-SECONDS
   tools/wine-run.sh build/win64/lumbra_host.exe dialog "$(winpath "$work/Lumbra.8bf")" \
-    "$(winpath samples/sample.png)" "$tab" 8 >/dev/null &
+    "$(winpath samples/sample.png)" "$1" 8 >/dev/null &
   run=$!
   wait_for_window 'Korvane : Lumbra' 300
-  sleep 4  # the first render and the preview
-  import -window root "$out/settings-tab$tab.png"
+  wait_for_window "$3" 300
+  sleep "$4"
+  import -window root "$out/$2.png"
   wait "$run" || true
-done
-echo "screenshots: $out/progress.png, $out/settings-tab0.png, $out/settings-tab1.png"
+}
+shot 0 settings-tab0 'Korvane : Lumbra' 4
+shot 1 settings-tab1 'Korvane : Lumbra' 4
+shot layout-editor layout-editor '線の配置設定' 2
+shot circle-editor circle-editor '線の配置設定' 2
+shot line-generator line-generator '線の配置"' 2
+shot polygon-generator polygon-generator '多角形' 2
+shot ruler-editor ruler-editor '定規' 2
+echo "screenshots: $(ls "$out" | tr '\n' ' ')"

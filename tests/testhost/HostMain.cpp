@@ -7,9 +7,11 @@
 //       runs the filter as a recorded action does: 'prst' = PRESET in the descriptor and no
 //       Parameters call, so the plug-in renders the preset (from its own data folder) without
 //       a dialog; the result is written to OUTPUT.png.
-//   lumbra_host dialog PLUGIN.8bf INPUT.png TAB SECONDS
+//   lumbra_host dialog PLUGIN.8bf INPUT.png VIEW SECONDS
 //       opens the plug-in's settings dialog over the picture (as the Filter menu does), shows
-//       tab TAB (0 or 1) and cancels it after SECONDS: for looking at it and taking screenshots.
+//       VIEW for SECONDS and cancels everything: for looking at it and taking screenshots.
+//       VIEW is a tab (0 or 1) or, reached through the lists' "<新規作成>" as a person would:
+//       layout-editor, circle-editor, line-generator, polygon-generator or ruler-editor.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -17,7 +19,9 @@
 #include <cstdio>
 #include <string>
 
+#include "resources/resource.h"
 #include "testhost/Automation.h"
+#include "testhost/DialogDriver.h"
 #include "testhost/Resources.h"
 #include "testhost/TestHost.h"
 #include "testhost/WicPng.h"
@@ -106,19 +110,70 @@ int Apply(const std::wstring& plugin, const std::wstring& preset, const std::wst
   return 0;
 }
 
-int ShowDialog(const std::wstring& plugin, const std::wstring& input, int tab, int seconds) {
+HWND Await(const std::wstring& caption) {
+  HWND window = nullptr;
+  WaitUntil([&] { return (window = FindProcessWindow(caption)) != nullptr; });
+  return window;
+}
+
+void ClickAt(HWND window, int x, int y) {
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// Opens the editor or generator `view` from the dialog, keeps it up for `seconds`, closes it.
+void ShowEditor(HWND dialog, const std::wstring& view, int seconds) {
+  using namespace lumbra::test;
+  const bool ruler = view == L"ruler-editor";
+  ShowTab(dialog, ruler ? 1 : 0);
+  HWND page = PageWith(dialog, ruler ? IDC_RULER_LIST : IDC_LAYOUT_LIST);
+  const int list = ruler ? IDC_RULER_LIST : IDC_LAYOUT_LIST;
+  ChooseLater(page, list, static_cast<int>(Entries(page, list).size()) - 1);
+  HWND editor = Await(ruler ? L"定規" : L"線の配置設定");
+  if (!editor) return;
+  HWND canvas = GetDlgItem(editor, ruler ? IDC_RULER_EDITOR_CANVAS : IDC_LAYOUT_EDITOR_CANVAS);
+  RECT r{};
+  GetClientRect(canvas, &r);
+  HWND top = editor;
+  if (ruler) {
+    // A swelling stroke, joined as a curve.
+    ClickAt(canvas, r.right / 5, r.bottom / 3);
+    ClickAt(canvas, r.right / 2, r.bottom / 8);
+    ClickAt(canvas, 4 * r.right / 5, r.bottom / 3);
+    Click(editor, IDC_JOIN_CURVE);
+  } else if (view == L"circle-editor") {
+    Click(editor, IDC_MODE_CIRCLE);
+  } else {
+    // A zigzag path over the picture.
+    for (int i = 1; i <= 4; ++i) ClickAt(canvas, r.right / 4 + i * r.right / 10, i % 2 ? r.bottom / 3 : 2 * r.bottom / 3);
+    if (view != L"layout-editor") {
+      const bool polygon = view == L"polygon-generator";
+      HWND panel = PageWith(editor, IDC_POINT_LIST);
+      SendDlgItemMessageW(panel, IDC_SOURCE_KIND, CB_SETCURSEL, polygon ? 1 : 0, 0);
+      PostMessageW(panel, WM_COMMAND, MAKEWPARAM(IDC_PLACE_POINTS, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(panel, IDC_PLACE_POINTS)));
+      top = Await(polygon ? L"多角形" : L"線の配置");
+    }
+  }
+  Sleep(static_cast<DWORD>(seconds) * 1000);
+  if (top && top != editor) {
+    PostMessageW(top, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    WaitUntil([&] { return !IsWindow(top); });
+  }
+  ClickButton(editor, IDCANCEL);
+}
+
+int ShowDialog(const std::wstring& plugin, const std::wstring& input, const std::wstring& view, int seconds) {
   TestHost host(plugin);
   if (!Prepare(host, input, false)) return 1;
   WindowScript script(L"Korvane : Lumbra", [&](HWND dialog) {
-    HWND tabs = FindWindowExW(FindWindowExW(dialog, nullptr, L"LumbraPropertySheet", nullptr), nullptr,
-                              L"SysTabControl32", nullptr);
-    if (tabs) {
-      SendMessageW(tabs, TCM_SETCURSEL, tab, 0);
-      NMHDR notice{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
-      SendMessageW(GetParent(tabs), WM_NOTIFY, notice.idFrom, reinterpret_cast<LPARAM>(&notice));
+    if (view == L"0" || view == L"1") {
+      lumbra::test::ShowTab(dialog, view == L"1" ? 1 : 0);
+      Sleep(static_cast<DWORD>(seconds) * 1000);
+    } else {
+      ShowEditor(dialog, view, seconds);
     }
-    Sleep(static_cast<DWORD>(seconds) * 1000);
-    ClickButton(dialog, 1089);
+    ClickButton(dialog, IDC_CANCEL);
   });
   host.Run(true);
   return script.Found() ? 0 : 1;
@@ -129,12 +184,12 @@ int ShowDialog(const std::wstring& plugin, const std::wstring& input, int tab, i
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"pipl" && argc == 3) return PrintPipl(argv[2]);
-  if (command == L"dialog" && argc == 6) return ShowDialog(argv[2], argv[3], _wtoi(argv[4]), _wtoi(argv[5]));
+  if (command == L"dialog" && argc == 6) return ShowDialog(argv[2], argv[3], argv[4], _wtoi(argv[5]));
   if (command == L"apply" && (argc == 6 || (argc == 7 && std::wstring(argv[6]) == L"--gray")))
     return Apply(argv[2], argv[3], argv[4], argv[5], argc == 7);
   std::fprintf(stderr,
                "usage: lumbra_host pipl PLUGIN.8bf\n"
                "       lumbra_host apply PLUGIN.8bf PRESET INPUT.png OUTPUT.png [--gray]\n"
-               "       lumbra_host dialog PLUGIN.8bf INPUT.png TAB SECONDS\n");
+               "       lumbra_host dialog PLUGIN.8bf INPUT.png VIEW SECONDS\n");
   return 2;
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "data/Messages.h"
@@ -203,6 +204,7 @@ BOOL CLayoutDialog::OnInitDialog() {
   InflateRect(&place, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
   for (HWND panel : {linePanel_.Handle(), circlePanel_.Handle()})
     SetWindowPos(panel, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  MakeRoomForPanels();
   ShowWindow(linePanel_.Handle(), SW_SHOW);
   EnableWindow(linePanel_.Handle(), TRUE);
   EnableWindow(circlePanel_.Handle(), TRUE);
@@ -214,6 +216,31 @@ BOOL CLayoutDialog::OnInitDialog() {
   canvas_.SetControls(linePanel_.List(), linePanel_.SpinX(), linePanel_.SpinY(), circlePanel_.Spins());
   canvas_.Redraw();
   return TRUE;
+}
+
+void CLayoutDialog::MakeRoomForPanels() {
+  // The panels' font may make them taller than their place (it differs from the editor's): the
+  // row of buttons below then moves down and the editor grows, so that nothing is covered.
+  const auto bottomOf = [this](HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const RECT store = bottomOf(Item(IDC_STORE_IN_LIST));
+  const RECT canvas = bottomOf(Item(IDC_LAYOUT_EDITOR_CANVAS));
+  const int gap = store.top - canvas.bottom;
+  const int overlap =
+      std::max(bottomOf(linePanel_.Handle()).bottom, bottomOf(circlePanel_.Handle()).bottom) + gap - store.top;
+  if (overlap <= 0) return;
+  for (int id : {IDC_STORE_IN_LIST, IDOK, IDCANCEL}) {
+    const RECT r = bottomOf(Item(id));
+    SetWindowPos(Item(id), nullptr, r.left, r.top + overlap, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top + overlap,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CLayoutDialog::OnCommand(int id, int code, HWND control) {

@@ -84,6 +84,7 @@ class CLayoutDialog : public CEditorDialog {
 
  private:
   void SwitchMode(bool circle);
+  void MakeRoomForPanels();
 
   CLineEditWnd linePanel_;
   CCircleEditWnd circlePanel_;
