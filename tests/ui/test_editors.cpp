@@ -28,6 +28,8 @@
 namespace lumbra {
 namespace {
 
+constexpr uint32_t kSeed = 20261208;  // the dialog's renders and the tests' own draw the same lines
+
 using namespace test;
 using testhost::ClickButton;
 using testhost::FindProcessWindow;
@@ -361,6 +363,7 @@ class EditorsFromSettingsTest : public ::testing::Test {
   void SetUp() override {
     params.layerImage = &layer;
     params.mergedImage = &merged;
+    params.seed = kSeed;
     CPresetData latest;
     latest.antialias = 1;
     latest.interval = 8;
@@ -432,6 +435,7 @@ TEST_F(EditorsFromSettingsTest, ANewCurvedRulerReachesThePresetTheListsAndTheRen
   CPresetData preset = dialog.Preset();
   Bitmap lines(160, 120);
   RenderJob job;
+  job.seed = kSeed;
   job.preset = &preset;
   job.target = &lines;
   RenderLines(job);

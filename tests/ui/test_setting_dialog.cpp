@@ -20,6 +20,8 @@
 namespace lumbra {
 namespace {
 
+constexpr uint32_t kSeed = 20261208;  // the dialog's renders and the tests' own draw the same lines
+
 using testhost::ClickButton;
 using testhost::WaitUntil;
 using testhost::WindowScript;
@@ -48,6 +50,7 @@ class SettingDialogTest : public ::testing::Test {
     latestBytes = test::ReadBytes(RecordPath(RecordKind::Preset, kLatestName));
     params.layerImage = &layer;
     params.mergedImage = &merged;
+    params.seed = kSeed;
   }
 
   void TearDown() override { EXPECT_EQ(CSettingDialog::PresetWritesDuringRender(), 0); }
@@ -129,6 +132,7 @@ TEST_F(SettingDialogTest, ApplyReturnsTheComposedPictureAndSavesLatest) {
   EXPECT_EQ(saved.antialias, 0);
   Bitmap lines(200, 150);
   RenderJob job;
+  job.seed = kSeed;
   job.preset = &saved;
   job.target = &lines;
   RenderLines(job);

@@ -75,6 +75,7 @@ CSettingDialog::CSettingDialog(const SettingDialogParams& params)
       maskInfo_(params.maskInfo),
       lineLayer_(std::make_unique<Bitmap>(params.layerImage->Width(), params.layerImage->Height())),
       grayscale_(params.grayscale),
+      seed_(params.seed),
       colorPicker_(params.colorPicker) {
   sheet_.AddPage(&layoutPage_);
   sheet_.AddPage(&rulerPage_);
@@ -121,6 +122,7 @@ BOOL CSettingDialog::OnInitDialog() {
 
   job_.preset = &preset_;
   job_.mask = maskInfo_;
+  job_.seed = seed_;
   job_.progress = [this](int32_t position, int32_t total) { OnRenderProgress(position, total); };
   job_.completion = [this] { ComposePreview(); };
 

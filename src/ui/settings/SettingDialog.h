@@ -34,6 +34,7 @@ struct SettingDialogParams {
   ColorPicker colorPicker = nullptr;    // null: the standard colour dialog
   uint8_t grayscale = 0;
   HWND parentWindow = nullptr;
+  std::optional<uint32_t> seed;  // the renders' random seed; without one, the time (as the host runs it)
 };
 
 class CSettingDialog : public CDialog {
@@ -110,6 +111,7 @@ class CSettingDialog : public CDialog {
   const MaskInfo* maskInfo_;
   std::unique_ptr<Bitmap> lineLayer_;
   uint8_t grayscale_;
+  std::optional<uint32_t> seed_;
   int zoomIndex_ = 4;
   CPresetData preset_;
   ColorPicker colorPicker_;
