@@ -13,8 +13,6 @@
 
 #include "InputBoxIds.h"
 #include "data/Record.h"
-#include "engine/Compose.h"
-#include "engine/Render.h"
 #include "resources/resource.h"
 #include "support/TestSupport.h"
 #include "testhost/Automation.h"
@@ -432,19 +430,7 @@ TEST_F(EditorsFromSettingsTest, ANewCurvedRulerReachesThePresetTheListsAndTheRen
 
   std::unique_ptr<Bitmap> result = dialog.TakeResult();
   ASSERT_NE(result, nullptr);
-  CPresetData preset = dialog.Preset();
-  Bitmap lines(160, 120);
-  RenderJob job;
-  job.seed = kSeed;
-  job.preset = &preset;
-  job.target = &lines;
-  RenderLines(job);
-  Bitmap expected = layer.Clone();
-  ComposeOver(expected, lines);
-  int differing = 0;
-  for (int y = 0; y < 120; ++y)
-    for (int x = 0; x < 160; ++x) differing += result->GetPixel(x, y) != expected.GetPixel(x, y);
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(DifferingPixels(*result, ComposedRender(layer, dialog.Preset(), kSeed)), 0);
 }
 
 TEST_F(EditorsFromSettingsTest, ACircleStoredUnderANameIsListedAndChosen) {

@@ -8,8 +8,6 @@
 #include <atomic>
 
 #include "data/Record.h"
-#include "engine/Compose.h"
-#include "engine/Render.h"
 #include "resources/resource.h"
 #include "support/TestSupport.h"
 #include "testhost/Automation.h"
@@ -29,6 +27,8 @@ using testhost::WindowScript;
 const std::wstring kCaption = L"Korvane : Lumbra";
 
 using test::HeldKeys;
+using test::ComposedRender;
+using test::DifferingPixels;
 using test::Pattern;
 using test::TabControlOf;
 
@@ -130,22 +130,9 @@ TEST_F(SettingDialogTest, ApplyReturnsTheComposedPictureAndSavesLatest) {
   CPresetData saved;
   ASSERT_TRUE(saved.Load(kLatestName));
   EXPECT_EQ(saved.antialias, 0);
-  Bitmap lines(200, 150);
-  RenderJob job;
-  job.seed = kSeed;
-  job.preset = &saved;
-  job.target = &lines;
-  RenderLines(job);
-  Bitmap expected = layer.Clone();
-  ComposeOver(expected, lines);
-  int differing = 0, drawn = 0;
-  for (int y = 0; y < 150; ++y)
-    for (int x = 0; x < 200; ++x) {
-      differing += result->GetPixel(x, y) != expected.GetPixel(x, y);
-      drawn += expected.GetPixel(x, y) != layer.GetPixel(x, y);
-    }
-  EXPECT_EQ(differing, 0);
-  EXPECT_GT(drawn, 100);
+  const Bitmap expected = ComposedRender(layer, saved, kSeed);
+  EXPECT_EQ(DifferingPixels(*result, expected), 0);
+  EXPECT_GT(DifferingPixels(expected, layer), 100);  // lines were drawn
 }
 
 TEST_F(SettingDialogTest, WithoutAMergedImageTheToggleIsDisabled) {
