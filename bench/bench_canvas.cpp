@@ -35,7 +35,9 @@ void RedrawRuler(benchmark::State& state, CRulerData ruler, int width, int heigh
   }
 }
 
-void BM_RulerStraight(benchmark::State& state) { RedrawRuler(state, TwelvePointRuler(CRulerData::kStraight), 350, 162); }
+void BM_RulerStraight(benchmark::State& state) {
+  RedrawRuler(state, TwelvePointRuler(CRulerData::kStraight), 350, 162);
+}
 void BM_RulerCurve(benchmark::State& state) { RedrawRuler(state, TwelvePointRuler(CRulerData::kCurve), 350, 162); }
 void BM_RulerPage(benchmark::State& state) {
   CRulerData ruler = TwelvePointRuler(CRulerData::kCurve);

@@ -199,8 +199,11 @@ Points Generate(int item, const std::wstring& caption, const std::map<int, std::
 TEST_F(EditorTest, GeneratorsReplaceThePathWithTheirPoints) {
   EXPECT_EQ(Generate(0, L"線の配置", {}), (Points{{50, 0}, {50, 100}}));
   EXPECT_EQ(Generate(0, L"線の配置",
-                     {{IDC_LINE_START_X_EDIT, L"0"}, {IDC_LINE_START_Y_EDIT, L"0"}, {IDC_LINE_END_X_EDIT, L"100"},
-                      {IDC_LINE_END_Y_EDIT, L"50"}, {IDC_DIVISIONS_EDIT, L"4"}}),
+                     {{IDC_LINE_START_X_EDIT, L"0"},
+                      {IDC_LINE_START_Y_EDIT, L"0"},
+                      {IDC_LINE_END_X_EDIT, L"100"},
+                      {IDC_LINE_END_Y_EDIT, L"50"},
+                      {IDC_DIVISIONS_EDIT, L"4"}}),
             (Points{{0, 0}, {25, 13}, {50, 25}, {75, 38}, {100, 50}}));
   EXPECT_EQ(Generate(1, L"多角形", {{IDC_VERTICES_EDIT, L"4"}}),
             (Points{{50, -25}, {125, 50}, {50, 125}, {-25, 50}, {49, -25}}));
@@ -281,7 +284,11 @@ TEST_F(EditorTest, PointFilesReplaceThePathAndShortOnesLeaveTheDefault) {
   const std::string four = folder.File("four.csv"), one = folder.File("one.csv"), wide = folder.File("wide.csv");
   std::ofstream(four) << "10,20\n30, 40\n\n50,60\n";
   std::ofstream(one) << "10,20\n";
-  std::ofstream(wide, std::ios::binary) << std::string("\xFF\xFE" "1\0,\0" "2\0", 8);  // UTF-16
+  std::ofstream(wide, std::ios::binary) << std::string(
+      "\xFF\xFE"
+      "1\0,\0"
+      "2\0",
+      8);  // UTF-16
   EXPECT_EQ(Import(four), (Points{{10, 20}, {30, 40}}));
   EXPECT_EQ(Import(one), (Points{{0, 0}, {0, 100}}));
 
@@ -318,11 +325,11 @@ TEST_F(EditorTest, RulerEditorInsertsJoinsAndStoresTheRuler) {
         e, [&] { PostMessageW(GetDlgItem(e, IDC_STORE_IN_LIST), WM_KEYDOWN, 'S', 1); }, nullptr);
     storedAfterCancel = !ListRecordNames(RecordKind::Ruler).empty();
     // The reserved name is refused in a message owned by the editor.
-    AnswerNameEntry(e, [&] { PostMessageW(e, WM_COMMAND, MAKEWPARAM(IDC_STORE_IN_LIST, BN_CLICKED), 0); },
-                    L"latest");
+    AnswerNameEntry(
+        e, [&] { PostMessageW(e, WM_COMMAND, MAKEWPARAM(IDC_STORE_IN_LIST, BN_CLICKED), 0); }, L"latest");
     AwaitAnswered(boxes, 1, e);
-    AnswerNameEntry(e, [&] { PostMessageW(e, WM_COMMAND, MAKEWPARAM(IDC_STORE_IN_LIST, BN_CLICKED), 0); },
-                    L"peak");
+    AnswerNameEntry(
+        e, [&] { PostMessageW(e, WM_COMMAND, MAKEWPARAM(IDC_STORE_IN_LIST, BN_CLICKED), 0); }, L"peak");
     for (WPARAM key : {VK_RETURN, VK_ESCAPE}) PostMessageW(GetDlgItem(e, IDC_STORE_IN_LIST), WM_KEYDOWN, key, 1);
     Settle(e);
     openAfterKeys = FindProcessWindow(kRulerEditor) == e;
@@ -450,8 +457,8 @@ TEST_F(EditorsFromSettingsTest, ACircleStoredUnderANameIsListedAndChosen) {
     Click(editor, IDC_MODE_CIRCLE);
     HWND circle = PageWith(editor, IDC_CIRCLE_CX_EDIT);
     TypeInto(circle, IDC_CIRCLE_CX_EDIT, L"30", GetDlgItem(circle, IDC_CIRCLE_CY_EDIT));
-    AnswerNameEntry(editor, [&] { PostMessageW(editor, WM_COMMAND, MAKEWPARAM(IDC_STORE_IN_LIST, BN_CLICKED), 0); },
-                    L"ring");
+    AnswerNameEntry(
+        editor, [&] { PostMessageW(editor, WM_COMMAND, MAKEWPARAM(IDC_STORE_IN_LIST, BN_CLICKED), 0); }, L"ring");
     ClickButton(editor, IDCANCEL);  // stored, then cancelled: the list still shows it
     Settle(d);
     afterEditor = Entries(page, IDC_LAYOUT_LIST);

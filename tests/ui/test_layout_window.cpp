@@ -22,21 +22,21 @@ LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 class CanvasHost {
  public:
   CanvasHost() {
-    parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500, nullptr, nullptr,
-                             nullptr, nullptr);
+    parent =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500, nullptr, nullptr, nullptr, nullptr);
     frame = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 10, 10, 402, 362, parent,
                             reinterpret_cast<HMENU>(1040), nullptr, nullptr);
-    list = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | LBS_NOTIFY, 420, 10, 100, 200, parent,
-                           nullptr, nullptr, nullptr);
+    list = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | LBS_NOTIFY, 420, 10, 100, 200, parent, nullptr,
+                           nullptr, nullptr);
     for (int i = 0; i < 8; ++i) spins[i] = Spin(420 + (i % 4) * 60, 220 + (i / 4) * 30);
   }
   ~CanvasHost() { DestroyWindow(parent); }
 
   HWND Spin(int x, int y) const {
-    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, x, y, 40, 20, parent, nullptr, nullptr,
-                                nullptr);
-    HWND spin = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT,
-                                0, 0, 0, 0, parent, nullptr, nullptr, nullptr);
+    HWND edit =
+        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, x, y, 40, 20, parent, nullptr, nullptr, nullptr);
+    HWND spin = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT, 0, 0,
+                                0, 0, parent, nullptr, nullptr, nullptr);
     SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
     SendMessageW(spin, UDM_SETRANGE32, -500, 500);
     return spin;
@@ -44,7 +44,9 @@ class CanvasHost {
   static int Position(HWND spin) { return static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0)); }
   int ListCount() const { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
   int ListSelection() const { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
-  LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const { return SendMessageW(frame, message, wParam, lParam); }
+  LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return SendMessageW(frame, message, wParam, lParam);
+  }
 
   // The layout editor's frame on this canvas.
   void AttachLayout(CLayoutWindow& canvas, CLayoutData& layout) const {

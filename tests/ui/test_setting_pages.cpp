@@ -182,16 +182,23 @@ TEST_F(SettingPagesTest, TypedValuesOutsideTheRangesAreDiscardedWhenTheEditIsLef
       TypeInto(page, edit, text, away);
       seen = {Text(page, edit), field(dialog.Preset()), dialog.RenderCount() - before};
     };
-    type(r, kLengthEdit, L"20000", [](const CPresetData& p) { return p.length; }, length);
-    type(r, kHeightEdit, L"0", [](const CPresetData& p) { return p.height; }, height);
-    type(r, kThicknessEdit, L"abc", [](const CPresetData& p) { return p.thickness; }, thickness);
-    type(r, kLengthEdit, L"60", [](const CPresetData& p) { return p.length; }, unchanged);
-    type(r, kTaperEdit, L"0", [](const CPresetData& p) { return int{p.taperStart}; }, taper);
+    type(
+        r, kLengthEdit, L"20000", [](const CPresetData& p) { return p.length; }, length);
+    type(
+        r, kHeightEdit, L"0", [](const CPresetData& p) { return p.height; }, height);
+    type(
+        r, kThicknessEdit, L"abc", [](const CPresetData& p) { return p.thickness; }, thickness);
+    type(
+        r, kLengthEdit, L"60", [](const CPresetData& p) { return p.length; }, unchanged);
+    type(
+        r, kTaperEdit, L"0", [](const CPresetData& p) { return int{p.taperStart}; }, taper);
     taperSlider = SliderAt(r, kTaperSlider);
     ShowTab(d, 0);
     away = GetDlgItem(l, IDC_LAYOUT_LIST);
-    type(l, IDC_INTERVAL_EDIT, L"0", [](const CPresetData& p) { return p.interval; }, interval);
-    type(l, IDC_OVERSHOOT_EDIT, L"0", [](const CPresetData& p) { return p.overshoot; }, overshoot);
+    type(
+        l, IDC_INTERVAL_EDIT, L"0", [](const CPresetData& p) { return p.interval; }, interval);
+    type(
+        l, IDC_OVERSHOOT_EDIT, L"0", [](const CPresetData& p) { return p.overshoot; }, overshoot);
     overshootSlider = SliderAt(l, IDC_OVERSHOOT_SLIDER);
   });
   // Out of range or not a number: the old value shows again and nothing is re-rendered.

@@ -84,8 +84,8 @@ void CLayoutWindow::Paint() {
   if (buffer_ && buffer_->Ok()) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), buffer_->Width(), -buffer_->Height(), 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    SetDIBitsToDevice(dc, 1, 1, buffer_->Width(), buffer_->Height(), 0, 0, 0, buffer_->Height(), buffer_->Data(),
-                      &info, DIB_RGB_COLORS);
+    SetDIBitsToDevice(dc, 1, 1, buffer_->Width(), buffer_->Height(), 0, 0, 0, buffer_->Height(), buffer_->Data(), &info,
+                      DIB_RGB_COLORS);
   }
   const RECT frame{0, 0, window.right - window.left, window.bottom - window.top};
   FrameRect(dc, &frame, GetSysColorBrush(COLOR_3DDKSHADOW));
@@ -143,11 +143,8 @@ LRESULT CLayoutWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       RecreateBuffer();
       return result;
     }
-    case WM_ERASEBKGND:
-      return TRUE;  // the buffer and the frame cover every pixel
-    case WM_PAINT:
-      Paint();
-      return 0;
+    case WM_ERASEBKGND: return TRUE;  // the buffer and the frame cover every pixel
+    case WM_PAINT: Paint(); return 0;
     case WM_SETCURSOR:
       if (!model_.IsEditable()) break;
       ShowCursor();
@@ -269,8 +266,8 @@ void CLayoutWindow::SetSelectedPoint(int x, int y) {
 
 void CLayoutWindow::RebuildCircleFromPanel() {
   if (!model_.IsCircle()) return;  // the fields never turn a path into circle records
-  model_.SetCircle(Spin32(circle_.centreX), Spin32(circle_.centreY), Spin32(circle_.radiusX),
-                   Spin32(circle_.radiusY), Spin32(circle_.start), Spin32(circle_.sweep));
+  model_.SetCircle(Spin32(circle_.centreX), Spin32(circle_.centreY), Spin32(circle_.radiusX), Spin32(circle_.radiusY),
+                   Spin32(circle_.start), Spin32(circle_.sweep));
   Redraw();
 }
 

@@ -21,8 +21,7 @@ class CLayoutWindow : public CWindow {
  public:
   // The spin buttons of the layout editor's circle panel.
   struct CircleSpins {
-    HWND centreX = nullptr, centreY = nullptr, radiusX = nullptr, radiusY = nullptr, start = nullptr,
-         sweep = nullptr;
+    HWND centreX = nullptr, centreY = nullptr, radiusX = nullptr, radiusY = nullptr, start = nullptr, sweep = nullptr;
   };
 
   CLayoutWindow();

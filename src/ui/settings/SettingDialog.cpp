@@ -56,7 +56,6 @@ int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, CB_GETCOUN
 int ListSelection(HWND list) { return static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0)); }
 void SelectInList(HWND list, int index) { SendMessageW(list, CB_SETCURSEL, index, 0); }
 
-
 }  // namespace
 
 CSettingDialog* CSettingDialog::Current() { return g_current; }
