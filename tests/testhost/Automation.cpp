@@ -52,6 +52,12 @@ HWND FindProcessWindow(const std::wstring& caption) {
   return search.found;
 }
 
+HWND AwaitWindow(const std::wstring& caption, int milliseconds) {
+  HWND window = nullptr;
+  WaitUntil([&] { return (window = FindProcessWindow(caption)) != nullptr; }, milliseconds);
+  return window;
+}
+
 void ClickButton(HWND dialog, int id) {
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -67,8 +73,8 @@ bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
 
 WindowScript::WindowScript(std::wstring caption, std::function<void(HWND)> script, int timeoutMilliseconds)
     : thread_([this, caption = std::move(caption), script = std::move(script), timeoutMilliseconds] {
-        HWND window = nullptr;
-        if (!WaitUntil([&] { return (window = FindProcessWindow(caption)) != nullptr; }, timeoutMilliseconds)) return;
+        HWND window = AwaitWindow(caption, timeoutMilliseconds);
+        if (!window) return;
         found_ = true;
         script(window);
       }) {}

@@ -58,6 +58,8 @@ class WindowScript {
 
 // A visible top-level window of this process with this caption, or null.
 HWND FindProcessWindow(const std::wstring& caption);
+// Waits up to `milliseconds` for a visible top-level window of this process with the caption.
+HWND AwaitWindow(const std::wstring& caption, int milliseconds = 10000);
 // Sends a button click notification for control `id` to `dialog` (from any thread).
 void ClickButton(HWND dialog, int id);
 // Polls `done` every 10 ms up to `milliseconds`; its last answer.

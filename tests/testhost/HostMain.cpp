@@ -110,12 +110,6 @@ int Apply(const std::wstring& plugin, const std::wstring& preset, const std::wst
   return 0;
 }
 
-HWND Await(const std::wstring& caption) {
-  HWND window = nullptr;
-  WaitUntil([&] { return (window = FindProcessWindow(caption)) != nullptr; });
-  return window;
-}
-
 void ClickAt(HWND window, int x, int y) {
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
   SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -129,7 +123,7 @@ void ShowEditor(HWND dialog, const std::wstring& view, int seconds) {
   HWND page = PageWith(dialog, ruler ? IDC_RULER_LIST : IDC_LAYOUT_LIST);
   const int list = ruler ? IDC_RULER_LIST : IDC_LAYOUT_LIST;
   ChooseLater(page, list, static_cast<int>(Entries(page, list).size()) - 1);
-  HWND editor = Await(ruler ? L"定規" : L"線の配置設定");
+  HWND editor = AwaitWindow(ruler ? L"定規" : L"線の配置設定");
   if (!editor) return;
   HWND canvas = GetDlgItem(editor, ruler ? IDC_RULER_EDITOR_CANVAS : IDC_LAYOUT_EDITOR_CANVAS);
   RECT r{};
@@ -152,7 +146,7 @@ void ShowEditor(HWND dialog, const std::wstring& view, int seconds) {
       SendDlgItemMessageW(panel, IDC_SOURCE_KIND, CB_SETCURSEL, polygon ? 1 : 0, 0);
       PostMessageW(panel, WM_COMMAND, MAKEWPARAM(IDC_PLACE_POINTS, BN_CLICKED),
                    reinterpret_cast<LPARAM>(GetDlgItem(panel, IDC_PLACE_POINTS)));
-      top = Await(polygon ? L"多角形" : L"線の配置");
+      top = AwaitWindow(polygon ? L"多角形" : L"線の配置");
     }
   }
   Sleep(static_cast<DWORD>(seconds) * 1000);

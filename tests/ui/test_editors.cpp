@@ -30,6 +30,7 @@ constexpr uint32_t kSeed = 20261208;  // the dialog's renders and the tests' own
 
 using namespace test;
 using testhost::ClickButton;
+using testhost::AwaitWindow;
 using testhost::FindProcessWindow;
 using testhost::WaitUntil;
 using testhost::WindowScript;
@@ -40,13 +41,6 @@ const std::wstring kRulerEditor = L"定規";
 const std::wstring kStoreBox = L"データの登録";
 
 bool Exists(RecordKind kind, const std::string& name) { return std::filesystem::exists(RecordPath(kind, name)); }
-
-// Waits for a window of this process with the caption; null after 10 s.
-HWND Await(const std::wstring& caption) {
-  HWND window = nullptr;
-  WaitUntil([&] { return (window = FindProcessWindow(caption)) != nullptr; });
-  return window;
-}
 
 // Returns once `window`'s thread has handled everything sent before.
 void Settle(HWND window) { SendMessageW(window, WM_NULL, 0, 0); }
@@ -68,7 +62,7 @@ SIZE InnerSize(HWND canvas) {
 std::wstring AnswerNameEntry(HWND owner, const std::function<void()>& open, const wchar_t* name,
                              const std::wstring& caption = kStoreBox) {
   open();
-  HWND box = Await(caption);
+  HWND box = AwaitWindow(caption);
   if (!box) return L"(no box)";
   if (name) SendDlgItemMessageW(box, IDC_INPUT_BOX_TEXT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
   PostMessageW(GetDlgItem(box, name ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
@@ -182,7 +176,7 @@ Points Generate(int item, const std::wstring& caption, const std::map<int, std::
     SendDlgItemMessageW(line, IDC_SOURCE_KIND, CB_SETCURSEL, item, 0);
     PostMessageW(line, WM_COMMAND, MAKEWPARAM(IDC_PLACE_POINTS, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(line, IDC_PLACE_POINTS)));
-    HWND generator = Await(caption);
+    HWND generator = AwaitWindow(caption);
     for (const auto& [edit, text] : fields)
       SendDlgItemMessageW(generator, edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     PostMessageW(generator, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -224,7 +218,7 @@ TEST_F(EditorTest, GeneratorFieldsOutOfRangeFallBackAndCancelChangesNothing) {
     SendDlgItemMessageW(line, IDC_SOURCE_KIND, CB_SETCURSEL, 0, 0);
     PostMessageW(line, WM_COMMAND, MAKEWPARAM(IDC_PLACE_POINTS, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(line, IDC_PLACE_POINTS)));
-    HWND generator = Await(L"線の配置");
+    HWND generator = AwaitWindow(L"線の配置");
     TypeInto(generator, IDC_LINE_START_X_EDIT, L"600", GetDlgItem(generator, IDC_DIVISIONS_EDIT));
     clamped = Text(generator, IDC_LINE_START_X_EDIT);
     TypeInto(generator, IDC_DIVISIONS_EDIT, L"0", GetDlgItem(generator, IDC_LINE_START_X_EDIT));
@@ -396,14 +390,14 @@ TEST_F(EditorsFromSettingsTest, ANewCurvedRulerReachesThePresetTheListsAndTheRen
     // Cancelled first: the list returns to its choice and nothing renders.
     rendersBefore = dialog.RenderCount();
     ChooseLater(page, IDC_RULER_LIST, static_cast<int>(Entries(page, IDC_RULER_LIST).size()) - 1);
-    HWND editor = Await(kRulerEditor);
+    HWND editor = AwaitWindow(kRulerEditor);
     ClickButton(editor, IDCANCEL);
     Settle(d);
     cancelledSelection = Selection(page, IDC_RULER_LIST);
     rendersAfterCancel = dialog.RenderCount();
 
     ChooseLater(page, IDC_RULER_LIST, static_cast<int>(Entries(page, IDC_RULER_LIST).size()) - 1);
-    editor = Await(kRulerEditor);
+    editor = AwaitWindow(kRulerEditor);
     HWND canvas = GetDlgItem(editor, IDC_RULER_EDITOR_CANVAS);
     const SIZE size = InnerSize(canvas);
     ClickCanvas(canvas, size.cx / 3, size.cy / 4);
@@ -453,7 +447,7 @@ TEST_F(EditorsFromSettingsTest, ACircleStoredUnderANameIsListedAndChosen) {
     WaitUntil([&] { return dialog.RenderCount() > 0; });
     HWND page = PageWith(d, IDC_LAYOUT_LIST);
     ChooseLater(page, IDC_LAYOUT_LIST, static_cast<int>(Entries(page, IDC_LAYOUT_LIST).size()) - 1);
-    HWND editor = Await(kLayoutEditor);
+    HWND editor = AwaitWindow(kLayoutEditor);
     Click(editor, IDC_MODE_CIRCLE);
     HWND circle = PageWith(editor, IDC_CIRCLE_CX_EDIT);
     TypeInto(circle, IDC_CIRCLE_CX_EDIT, L"30", GetDlgItem(circle, IDC_CIRCLE_CY_EDIT));

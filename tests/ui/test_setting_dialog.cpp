@@ -31,8 +31,8 @@ using test::ComposedRender;
 using test::DifferingPixels;
 using test::Pattern;
 using test::TabControlOf;
+using test::Text;
 
-std::wstring Text(HWND dialog, int id) { return testhost::WindowText(GetDlgItem(dialog, id)); }
 
 class SettingDialogTest : public ::testing::Test {
  protected:

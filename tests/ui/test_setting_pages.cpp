@@ -102,8 +102,8 @@ class SettingPagesTest : public ::testing::Test {
   // Answers the save-name box: returns the name it proposed, then types `name` and confirms
   // (or cancels when `name` is null); returns once the dialog has dealt with the answer.
   static std::wstring AnswerSaveBox(HWND dialog, const wchar_t* name) {
-    HWND box = nullptr;
-    if (!WaitUntil([&] { return (box = FindProcessWindow(kSaveCaption)) != nullptr; })) return L"(no box)";
+    HWND box = testhost::AwaitWindow(kSaveCaption);
+    if (!box) return L"(no box)";
     const std::wstring proposed = Text(box, IDC_INPUT_BOX_TEXT);
     if (name) SendDlgItemMessageW(box, IDC_INPUT_BOX_TEXT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
     PostMessageW(GetDlgItem(box, name ? IDOK : IDCANCEL), BM_CLICK, 0, 0);

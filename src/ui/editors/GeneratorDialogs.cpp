@@ -3,13 +3,14 @@
 #include <commctrl.h>
 
 #include "resources/resource.h"
+#include "ui/framework/Controls.h"
 
 namespace lumbra {
 
 BOOL CSpinFieldsDialog::OnInitDialog() {
   for (const Field& field : fields_) {
     SendDlgItemMessageW(Handle(), field.spin, UDM_SETRANGE32, field.range.min, field.range.max);
-    SendDlgItemMessageW(Handle(), field.spin, UDM_SETPOS32, 0, field.initial);
+    SetSpinPosition(Handle(), field.spin, field.initial);
   }
   // Centred on the editor.
   if (Parent()) {
@@ -28,15 +29,14 @@ bool CSpinFieldsDialog::OnCommand(int id, int code, HWND control) {
     for (const Field& field : fields_)
       if (field.edit == id) {
         // The spin takes back what it can read and shows it clamped to its range.
-        const LRESULT position = SendDlgItemMessageW(Handle(), field.spin, UDM_GETPOS32, 0, 0);
-        SendDlgItemMessageW(Handle(), field.spin, UDM_SETPOS32, 0, position);
+        SetSpinPosition(Handle(), field.spin, SpinPosition(Handle(), field.spin));
         return true;
       }
   return CDialog::OnCommand(id, code, control);
 }
 
 int CSpinFieldsDialog::Value(size_t field) const {
-  return static_cast<int>(SendDlgItemMessageW(Handle(), fields_[field].spin, UDM_GETPOS32, 0, 0));
+  return SpinPosition(Handle(), fields_[field].spin);
 }
 
 CLinePosDialog::CLinePosDialog(CLayoutData& layout, HWND parent)

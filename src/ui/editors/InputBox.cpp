@@ -4,6 +4,7 @@
 
 #include "InputBoxIds.h"
 #include "ui/editors/model/NameField.h"
+#include "ui/framework/Controls.h"
 #include "ui/framework/Module.h"
 
 namespace lumbra {
@@ -38,10 +39,7 @@ void CInputBox::OnOK() {
 }
 
 std::string CInputBox::FieldText() const {
-  HWND field = Item(IDC_INPUT_BOX_TEXT);
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(field, text.data(), static_cast<int>(text.size()))));
-  return Narrow(text);
+  return Narrow(WindowText(Item(IDC_INPUT_BOX_TEXT)));
 }
 
 void CInputBox::KeepFieldWithinLimit() {

@@ -11,25 +11,18 @@
 #include "resources/resource.h"
 #include "ui/editors/GeneratorDialogs.h"
 #include "ui/editors/model/PointFile.h"
+#include "ui/framework/Controls.h"
 #include "ui/framework/Module.h"
 
 namespace lumbra {
 
 namespace {
 
-int Spin32(HWND spin) { return static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0)); }
-void SetSpin32(HWND spin, int value) { SendMessageW(spin, UDM_SETPOS32, 0, value); }
 void SetSpinRange(HWND dialog, int spin, int minimum, int maximum) {
   SendDlgItemMessageW(dialog, spin, UDM_SETRANGE32, minimum, maximum);
 }
 
 bool Contains(HWND ancestor, HWND window) { return ancestor && (window == ancestor || IsChild(ancestor, window)); }
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 }  // namespace
 
@@ -82,7 +75,7 @@ bool CLineEditWnd::OnCommand(int id, int code, HWND) {
       return true;
     case IDC_POINT_X_EDIT:
     case IDC_POINT_Y_EDIT:
-      if (code == EN_CHANGE && SpinX() && SpinY()) canvas_->SetSelectedPoint(Spin32(SpinX()), Spin32(SpinY()));
+      if (code == EN_CHANGE && SpinX() && SpinY()) canvas_->SetSelectedPoint(SpinPos32(SpinX()), SpinPos32(SpinY()));
       if (code == EN_KILLFOCUS) ClampField(id, id == IDC_POINT_X_EDIT ? SpinX() : SpinY());
       return true;
     case IDC_PLACE_POINTS:
@@ -95,7 +88,7 @@ bool CLineEditWnd::OnCommand(int id, int code, HWND) {
 void CLineEditWnd::ClampField(int edit, HWND spin) const {
   int minimum = 0, maximum = 0;
   SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&minimum), reinterpret_cast<LPARAM>(&maximum));
-  SetSpin32(spin, ClampedDecimal(Narrow(WindowText(Item(edit))), minimum, maximum));
+  SetSpinPos32(spin, ClampedDecimal(Narrow(WindowText(Item(edit))), minimum, maximum));
 }
 
 INT_PTR CLineEditWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -177,7 +170,7 @@ bool CCircleEditWnd::OnCommand(int id, int code, HWND) {
   if (!field || !canvas || !ready_) return false;
   if (code == EN_KILLFOCUS) {
     // The spin takes back what it can read and shows it clamped.
-    SetSpin32(Item(field->spin), Spin32(Item(field->spin)));
+    SetSpinPos32(Item(field->spin), SpinPos32(Item(field->spin)));
     canvas->RebuildCircleFromPanel();
   } else if (code == EN_CHANGE) {
     canvas->RebuildCircleFromPanel();

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "resources/resource.h"
+#include "ui/framework/Controls.h"
 #include "ui/framework/Module.h"
 
 namespace lumbra {
@@ -11,11 +12,6 @@ namespace lumbra {
 namespace {
 
 CLayoutWindow* g_currentCanvas = nullptr;
-
-void SetSpin32(HWND spin, int value) {
-  if (spin) SendMessageW(spin, UDM_SETPOS32, 0, value);
-}
-int Spin32(HWND spin) { return spin ? static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0)) : 0; }
 
 }  // namespace
 
@@ -218,7 +214,7 @@ void CLayoutWindow::ShowPointInFields(bool full) const {
   for (auto [spin, value] : {std::pair{spinX_, p.x}, std::pair{spinY_, p.y}}) {
     if (!spin) continue;
     if (full)
-      SendMessageW(spin, UDM_SETPOS32, 0, value);
+      SetSpinPos32(spin, value);
     else
       SendMessageW(spin, UDM_SETPOS, 0, MAKELONG(static_cast<short>(value), 0));
   }
@@ -229,13 +225,13 @@ void CLayoutWindow::ShowCircleInPanel(bool withAngles) const {
   if (!data || data->GetPoints().size() < (withAngles ? 3u : 2u)) return;
   // Copied first: each field written makes the panel rebuild the records from all six.
   const std::vector<Point> records = data->GetPoints();
-  SetSpin32(circle_.centreX, records[0].x);
-  SetSpin32(circle_.centreY, records[0].y);
-  SetSpin32(circle_.radiusX, records[1].x);
-  SetSpin32(circle_.radiusY, records[1].y);
+  SetSpinPos32(circle_.centreX, records[0].x);
+  SetSpinPos32(circle_.centreY, records[0].y);
+  SetSpinPos32(circle_.radiusX, records[1].x);
+  SetSpinPos32(circle_.radiusY, records[1].y);
   if (!withAngles) return;
-  SetSpin32(circle_.start, records[2].x);
-  SetSpin32(circle_.sweep, records[2].y);
+  SetSpinPos32(circle_.start, records[2].x);
+  SetSpinPos32(circle_.sweep, records[2].y);
 }
 
 void CLayoutWindow::RefillList() {
@@ -266,8 +262,8 @@ void CLayoutWindow::SetSelectedPoint(int x, int y) {
 
 void CLayoutWindow::RebuildCircleFromPanel() {
   if (!model_.IsCircle()) return;  // the fields never turn a path into circle records
-  model_.SetCircle(Spin32(circle_.centreX), Spin32(circle_.centreY), Spin32(circle_.radiusX), Spin32(circle_.radiusY),
-                   Spin32(circle_.start), Spin32(circle_.sweep));
+  model_.SetCircle(SpinPos32(circle_.centreX), SpinPos32(circle_.centreY), SpinPos32(circle_.radiusX), SpinPos32(circle_.radiusY),
+                   SpinPos32(circle_.start), SpinPos32(circle_.sweep));
   Redraw();
 }
 

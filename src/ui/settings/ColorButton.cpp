@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "ui/framework/Controls.h"
+
 namespace lumbra {
 
 namespace {
@@ -55,9 +57,7 @@ void CColorButton::DrawItem(const DRAWITEMSTRUCT& item) {
     DrawFocusRect(dc, &focus);
   }
 
-  HWND button = item.hwndItem;
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(button)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(button, text.data(), static_cast<int>(text.size()))));
+  const std::wstring text = WindowText(item.hwndItem);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, textColor_);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -47,27 +47,6 @@ bool IsRadio(int id, int first, int count) { return id >= first && id < first + 
 
 }  // namespace
 
-int SliderPosition(HWND page, int slider) {
-  return static_cast<int>(SendDlgItemMessageW(page, slider, TBM_GETPOS, 0, 0));
-}
-void SetSliderPosition(HWND page, int slider, int value) {
-  SendDlgItemMessageW(page, slider, TBM_SETPOS, TRUE, value);
-}
-int SpinPosition(HWND page, int spin) {
-  return static_cast<int>(SendDlgItemMessageW(page, spin, UDM_GETPOS32, 0, 0));
-}
-void SetSpinPosition(HWND page, int spin, int value) { SendDlgItemMessageW(page, spin, UDM_SETPOS32, 0, value); }
-bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-void SetChecked(HWND page, int id, bool checked) { CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED); }
-void CheckRadioOf(HWND page, int first, int count, int value) {
-  for (int i = 0; i < count; ++i) SetChecked(page, first + i, i == value);
-}
-int CheckedRadioOf(HWND page, int first, int count) {
-  for (int i = 0; i < count; ++i)
-    if (IsChecked(page, first + i)) return i;
-  return 0;
-}
-
 bool CSettingsPage::PreTranslateMessage(MSG& message) {
   CSettingDialog* dialog = CSettingDialog::Current();
   return dialog && dialog->SavePresetAs(&message);

@@ -6,6 +6,7 @@
 #include "data/LayoutData.h"
 #include "data/RulerData.h"
 #include "ui/editors/LayoutWindow.h"
+#include "ui/framework/Controls.h"
 #include "ui/framework/PropertySheet.h"
 
 namespace lumbra {
@@ -61,17 +62,5 @@ class CPropRuler : public CSettingsPage {
   CLayoutWindow canvas_;
   int remembered_[6] = {};  // per row, the value when its edit took the focus
 };
-
-// Control helpers shared by the dialog and its pages.
-int SliderPosition(HWND page, int slider);
-void SetSliderPosition(HWND page, int slider, int value);
-int SpinPosition(HWND page, int spin);
-void SetSpinPosition(HWND page, int spin, int value);
-bool IsChecked(HWND page, int id);
-void SetChecked(HWND page, int id, bool checked);
-// Checks radio first + value among the `count` radios from `first` on, clearing the others.
-void CheckRadioOf(HWND page, int first, int count, int value);
-// The offset of the checked radio among the `count` radios from `first` on (0 when none is).
-int CheckedRadioOf(HWND page, int first, int count);
 
 }  // namespace lumbra
