@@ -67,12 +67,25 @@ void RasterWorkers::Run(const std::function<void(int)>& job) {
     generation_.fetch_add(1, std::memory_order_release);
   }
   wake_.notify_all();
-  job(0);
-  if (Watch([this] { return busy_.load(std::memory_order_acquire) == 0; })) return;
-  std::unique_lock<std::mutex> lock(mutex_);
-  callerWaiting_ = true;
-  done_.wait(lock, [this] { return busy_.load(std::memory_order_acquire) == 0; });
-  callerWaiting_ = false;
+  // The helpers use `job` until they are done: whatever the caller's share throws waits for them.
+  std::exception_ptr error;
+  try {
+    job(0);
+  } catch (...) {
+    error = std::current_exception();
+  }
+  if (!Watch([this] { return busy_.load(std::memory_order_acquire) == 0; })) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    callerWaiting_ = true;
+    done_.wait(lock, [this] { return busy_.load(std::memory_order_acquire) == 0; });
+    callerWaiting_ = false;
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!error) error = helperError_;
+    helperError_ = nullptr;
+  }
+  if (error) std::rethrow_exception(error);
 }
 
 void RasterWorkers::Loop(int index) {
@@ -86,7 +99,13 @@ void RasterWorkers::Loop(int index) {
     }
     if (stop_.load()) return;
     seen = generation_.load(std::memory_order_acquire);
-    (*job_.load(std::memory_order_relaxed))(index);
+    try {
+      (*job_.load(std::memory_order_relaxed))(index);
+    } catch (...) {
+      // Thrown again on the caller's thread; an exception may not leave a thread.
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!helperError_) helperError_ = std::current_exception();
+    }
     if (busy_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
       std::lock_guard<std::mutex> lock(mutex_);
       if (callerWaiting_) done_.notify_one();

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -26,7 +27,8 @@ class RasterWorkers {
   int Count() const { return static_cast<int>(threads_.size()) + 1; }
 
   // Calls job(k) once on every participant k (0 is the caller) and returns when all calls have
-  // returned. The job shares out its work itself. One Run at a time.
+  // returned. The job shares out its work itself. One Run at a time. An exception thrown by any
+  // participant is thrown from here once all have returned.
   void Run(const std::function<void(int)>& job);
 
  private:
@@ -41,6 +43,7 @@ class RasterWorkers {
   std::atomic<int> busy_{0};
   std::atomic<bool> stop_{false};
   bool callerWaiting_ = false;  // guarded by mutex_
+  std::exception_ptr helperError_;  // the first exception a helper's share threw; guarded by mutex_
 };
 
 }  // namespace lumbra

@@ -57,9 +57,10 @@ enum : int16 {
   userCanceledErr = -128,
   errMissingParameter = -1715,
   filterBadParameters = -30100,
+  filterBadMode = -30101,
 };
 
-enum : int16 { plugInModeGrayScale = 1, plugInModeRGBColor = 3 };
+enum : int16 { plugInModeGrayScale = 1, plugInModeRGBColor = 3, plugInModeGray16 = 10, plugInModeRGB48 = 11 };
 enum : int16 { plugInDialogOptional = 0 };
 
 enum : int16 {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "host/RecordPlanes.h"
 #include "host/model/PixelTransfer.h"
 #include "platform/MessageService.h"
 #include "platform/MessageServiceWin32.h"
@@ -95,9 +96,7 @@ bool CProgressDialog::MakeLayerImage() {
     return false;
   }
   const FilterRecord& r = *m_pFilter;
-  const HostPlanes in =
-      DescribeHostPlanes(static_cast<uint8_t*>(r.inData), r.inRowBytes, r.inColumnBytes, r.imageMode == plugInModeGrayScale,
-                         r.inLayerPlanes, r.inTransparencyMask != 0, r.inHiPlane - r.inLoPlane + 1);
+  const HostPlanes in = InputPlanes(r);
   if (!in.data) return false;
   for (int y = 0; y < m_nHeight; ++y) {
     PumpOneMessage();
@@ -111,7 +110,7 @@ bool CProgressDialog::MakeLayerImage() {
 void CProgressDialog::MakeMergedImage() {
   SetCaption(IDS_READING_MERGED_IMAGE);
   const ReadImageDocumentDesc& document = *m_pFilter->documentInfo;
-  const int colorPlanes = m_pFilter->imageMode == plugInModeGrayScale ? 1 : 3;
+  const int colorPlanes = IsGreyMode(*m_pFilter) ? 1 : 3;
   const ReadChannelDesc* channel = document.mergedCompositeChannels ? document.mergedCompositeChannels
                                                                     : document.alphaChannels;
   // Only the planes the image mode needs are read, into a buffer of exactly that many; a list
@@ -163,8 +162,15 @@ void CProgressDialog::MakeMergedImage() {
 bool CProgressDialog::ReadChannel(const ReadChannelDesc* channel, uint8_t* destination) {
   const FilterRecord& r = *m_pFilter;
   if (!r.sSPBasic || !r.sSPBasic->AcquireSuite || !channel || !channel->port || !destination) return false;
-  // Our buffers hold one byte a pixel: deeper channels are not read.
-  if (channel->depth != 8) return false;
+  // 16-bit channels are read whole and scaled to the byte a pixel our pictures hold.
+  if (channel->depth != 8 && channel->depth != 16) return false;
+  std::vector<uint16_t> deep;
+  try {
+    if (channel->depth == 16) deep.resize(static_cast<size_t>(m_nWidth) * static_cast<size_t>(m_nHeight));
+  } catch (const std::bad_alloc&) {
+    return false;  // no merged image; the run goes on
+  }
+  void* target = deep.empty() ? static_cast<void*>(destination) : static_cast<void*>(deep.data());
   const void* suitePointer = nullptr;
   if (r.sSPBasic->AcquireSuite(kPSChannelPortsSuite, kPSChannelPortsSuiteVersion3, &suitePointer) != 0 ||
       !suitePointer)
@@ -174,10 +180,11 @@ bool CProgressDialog::ReadChannel(const ReadChannelDesc* channel, uint8_t* desti
   Boolean canRead = 0;
   if (suite->CanRead && suite->ReadPixelsFromLevel && suite->CanRead(channel->port, &canRead) == 0 && canRead) {
     VRect bounds{r.filterRect.top, r.filterRect.left, r.filterRect.bottom, r.filterRect.right};
-    PixelMemoryDesc memory{destination, m_nWidth * channel->depth, 8, 0, channel->depth};
+    PixelMemoryDesc memory{target, m_nWidth * channel->depth, channel->depth, 0, channel->depth};
     ok = suite->ReadPixelsFromLevel(channel->port, 0, &bounds, &memory) == 0;
   }
   if (r.sSPBasic->ReleaseSuite) r.sSPBasic->ReleaseSuite(kPSChannelPortsSuite, kPSChannelPortsSuiteVersion3);
+  for (size_t i = 0; ok && i < deep.size(); ++i) destination[i] = Host16To8(deep[i]);
   return ok;
 }
 

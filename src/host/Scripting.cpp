@@ -58,6 +58,10 @@ void WritePresetName(FilterRecord& record, const std::string& name) {
   if (!parameters) return;
   WriteDescriptorProcs* procs = parameters->writeDescriptorProcs;
   if (!procs || !procs->openWriteDescriptorProc || !procs->closeWriteDescriptorProc) return;
+  // A descriptor still in place that cannot be freed stays the host's: writing a new one over
+  // it would lose the host's handle. Nothing is recorded then.
+  const bool canDispose = record.handleProcs && record.handleProcs->disposeProc;
+  if (parameters->descriptor && !canDispose) return;
   PIWriteDescriptor token = procs->openWriteDescriptorProc();
   if (!token) return;
 
@@ -68,9 +72,7 @@ void WritePresetName(FilterRecord& record, const std::string& name) {
     std::memcpy(value + 1, cp932.data(), cp932.size());
     procs->putStringProc(token, keyPresetName, value);
   }
-  if (record.handleProcs && record.handleProcs->disposeProc && parameters->descriptor) {
-    record.handleProcs->disposeProc(parameters->descriptor);
-  }
+  if (parameters->descriptor) record.handleProcs->disposeProc(parameters->descriptor);
   parameters->descriptor = nullptr;
   PIDescriptorHandle written = nullptr;
   procs->closeWriteDescriptorProc(token, &written);

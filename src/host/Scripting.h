@@ -10,10 +10,12 @@
 namespace lumbra {
 
 // The recorded preset name (UTF-8); empty without a descriptor, without the key, or when the
-// value cannot be read. The descriptor handle is freed and cleared once it has been read.
+// value cannot be read. The descriptor handle is freed and cleared once it has been read; a host
+// without a dispose procedure keeps it where it is, its own.
 std::string ReadPresetName(host::FilterRecord& record);
 
-// Records `name` (UTF-8) as the new descriptor, which replaces (and frees) the old one. A name
+// Records `name` (UTF-8) as the new descriptor, which replaces (and frees) the old one; an old
+// one that cannot be freed is left in place and nothing is recorded. A name
 // the host's string cannot hold (more than 255 bytes in code page 932, or not representable)
 // is left out, so a replay asks for the settings instead of rendering another preset.
 void WritePresetName(host::FilterRecord& record, const std::string& name);

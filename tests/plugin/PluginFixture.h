@@ -15,10 +15,11 @@
 
 namespace lumbra::test {
 
-// The built module beside this test program.
-std::wstring BuiltPluginPath();
+// The built module beside this test program (`name`: Lumbra.8bf, or the fault-injecting
+// LumbraFaults.8bf).
+std::wstring BuiltPluginPath(const wchar_t* name = L"Lumbra.8bf");
 // Copies the built module into `folder` (UTF-8, ending with a separator); the copy's wide path.
-std::wstring CopyPluginInto(const std::string& folder);
+std::wstring CopyPluginInto(const std::string& folder, const wchar_t* name = L"Lumbra.8bf");
 
 // A picture whose every plane varies, so a misplaced byte shows.
 testhost::HostPicture PatternPicture(int width, int height, bool grayscale, bool transparency);
@@ -31,11 +32,17 @@ CPresetData SteadyPreset();
 // under that name too.
 void StorePreset(const std::string& name, CPresetData preset);
 
-// The layer image of a host picture, built here independently of the plug-in.
+// The layer image of an 8-bit host picture, built here independently of the plug-in.
 Bitmap LayerImageOf(const testhost::HostPicture& picture);
 
-// What the scripted path must produce for `picture` with the stored preset `name`.
-Bitmap ExpectedScriptedResult(const testhost::HostPicture& picture, const std::string& name, bool grayscale);
+// What the filter must leave in `picture` with the stored preset `name`: the project's own render
+// of the preset (in the colour's grey for a one-colour-plane target) composed over the picture's
+// samples; 16-bit samples in the host's range; planes other than the target's untouched.
+testhost::HostPicture ExpectedResult(const testhost::HostPicture& picture, const std::string& name);
+
+// Every sample of `actual` equals `expected`'s (the first few differences are reported).
+void ExpectSamplesEqual(const testhost::HostPicture& actual, const testhost::HostPicture& expected,
+                        const std::string& what = "");
 
 class PluginTest : public ::testing::Test {
  protected:

@@ -25,29 +25,6 @@ const std::wstring kReadingMergedCaption = L"結合イメージを取得して�
 const std::wstring kMergedCaption = L"結合イメージを作成しています...";
 const std::wstring kDialogCaption = L"Korvane : Lumbra";
 
-// Every byte of the host's picture equals the expected result's (grey from blue, transparency
-// from alpha where the picture has a transparency plane).
-void ExpectPictureEquals(const HostPicture& picture, const Bitmap& expected) {
-  int mismatches = 0;
-  for (int y = 0; y < picture.height && mismatches < 5; ++y)
-    for (int x = 0; x < picture.width && mismatches < 5; ++x) {
-      const uint32_t e = expected.GetPixel(x, y);
-      std::vector<int> want;
-      if (picture.grayscale) {
-        want = {int(e & 0xFF)};
-      } else {
-        want = {int(e >> 16 & 0xFF), int(e >> 8 & 0xFF), int(e & 0xFF)};
-      }
-      if (picture.transparency) want.push_back(int(e >> 24));
-      for (int p = 0; p < picture.PlaneCount(); ++p)
-        if (picture.At(x, y, p) != want[p]) {
-          ADD_FAILURE() << "pixel " << x << "," << y << " plane " << p << ": " << int(picture.At(x, y, p))
-                        << " instead of " << want[p];
-          ++mismatches;
-        }
-    }
-}
-
 int CountChangedBytes(const HostPicture& a, const HostPicture& b) {
   int n = 0;
   for (size_t i = 0; i < a.planes.size(); ++i) n += a.planes[i] != b.planes[i];
@@ -76,8 +53,20 @@ TEST(PluginResources, PiplAndTerminologyHoldEveryProperty) {
   EXPECT_EQ(data("vers"), (std::vector<uint8_t>{0x00, 0x00, 0x01, 0x00}));
   EXPECT_EQ(pipl.CString(FourCC("8664")), "PluginMain");
   EXPECT_EQ(pipl.Find(FourCC("wx86")), nullptr);  // this build names its own architecture only
-  EXPECT_EQ(data("mode"), (std::vector<uint8_t>{0x50, 0x00, 0x00, 0x00}));
-  EXPECT_EQ(pipl.CString(FourCC("enbl")), "in (PSHOP_ImageMode, GrayScaleMode, RGBMode,CMYKMode, HSLMode, HSBMode)");
+  // Greyscale, RGB, Gray16 and RGB48, and the menu item enabled in exactly those modes.
+  EXPECT_EQ(data("mode"), (std::vector<uint8_t>{0x50, 0x30, 0x00, 0x00}));
+  const std::string enable = pipl.CString(FourCC("enbl"));
+  EXPECT_EQ(enable, "in (PSHOP_ImageMode, GrayScaleMode, RGBMode, Gray16Mode, RGB48Mode)");
+  const std::pair<const char*, int> modeNames[] = {{"GrayScaleMode", 1}, {"RGBMode", 3},   {"CMYKMode", 4},
+                                                   {"HSLMode", 5},       {"HSBMode", 6},   {"LabMode", 9},
+                                                   {"Gray16Mode", 10},   {"RGB48Mode", 11}, {"CMYK64Mode", 13}};
+  const std::vector<uint8_t> modeBits = data("mode");
+  for (const auto& [name, mode] : modeNames) {
+    const bool inMode = modeBits.size() > size_t(mode / 8) && (modeBits[mode / 8] & (0x80 >> (mode % 8))) != 0;
+    const bool enabled = enable.find(std::string(" ") + name + ",") != std::string::npos ||
+                         enable.find(std::string(" ") + name + ")") != std::string::npos;
+    EXPECT_EQ(enabled, inMode) << name;
+  }
   std::vector<uint8_t> fici;
   for (int i = 0; i < 7; ++i) fici.insert(fici.end(), {1, 1, 6, 0});
   EXPECT_EQ(data("fici"), fici);
@@ -167,7 +156,7 @@ TEST_F(PluginTest, ScriptedRunComposesThePresetOverTheLayerAndRecordsItsName) {
   EXPECT_TRUE(host->faults.empty()) << host->faults.front();
   EXPECT_FALSE(host->progressCalls.empty());
   EXPECT_GT(CountChangedBytes(before, host->picture), 100);
-  ExpectPictureEquals(host->picture, ExpectedScriptedResult(before, "steady", false));
+  ExpectSamplesEqual(host->picture, ExpectedResult(before, "steady"));
   // Lines over the transparent quarter made it opaque there.
   int opaque = 0;
   for (int y = 0; y < 48; ++y)
@@ -187,7 +176,7 @@ TEST_F(PluginTest, ScriptedRunComposesThePresetOverTheLayerAndRecordsItsName) {
   run = host->Run(false);
   EXPECT_EQ(run.start, 0);
   EXPECT_TRUE(run.committed);
-  ExpectPictureEquals(host->picture, ExpectedScriptedResult(before, "steady", false));
+  ExpectSamplesEqual(host->picture, ExpectedResult(before, "steady"));
 }
 
 TEST_F(PluginTest, ScriptedRunOnGreyBackgroundLayerWritesGreyColourPlanesOnly) {
@@ -203,8 +192,7 @@ TEST_F(PluginTest, ScriptedRunOnGreyBackgroundLayerWritesGreyColourPlanesOnly) {
   EXPECT_TRUE(run.committed);
   EXPECT_TRUE(host->faults.empty()) << host->faults.front();
   EXPECT_EQ(host->Record().outHiPlane, 0);
-  const Bitmap expected = ExpectedScriptedResult(before, "grey", true);
-  ExpectPictureEquals(host->picture, expected);
+  ExpectSamplesEqual(host->picture, ExpectedResult(before, "grey"));
   // The colour became its grey.
   CPresetData loaded;
   loaded.grayscale = true;
@@ -338,9 +326,9 @@ TEST_F(PluginTest, JapanesePresetNamesRoundTripInCodePage932) {
 TEST_F(PluginTest, HostsWithoutOptionalServicesStillWork) {
   StorePreset("steady", SteadyPreset());
   host->picture = PatternPicture(20, 16, false, true);
-  host->picture.merged = {std::vector<uint8_t>(320, 10), std::vector<uint8_t>(320, 20), std::vector<uint8_t>(320, 30)};
+  host->picture.merged = {std::vector<uint16_t>(320, 10), std::vector<uint16_t>(320, 20), std::vector<uint16_t>(320, 30)};
   const HostPicture before = host->picture;
-  const Bitmap expected = ExpectedScriptedResult(before, "steady", false);
+  const HostPicture expected = ExpectedResult(before, "steady");
   struct Case {
     const char* what;
     void (*apply)(testhost::HostSettings&);
@@ -359,7 +347,7 @@ TEST_F(PluginTest, HostsWithoutOptionalServicesStillWork) {
     const RunResult run = host->Run(false);
     EXPECT_EQ(run.start, 0) << c.what;
     EXPECT_TRUE(run.committed) << c.what;
-    ExpectPictureEquals(host->picture, expected);
+    ExpectSamplesEqual(host->picture, expected, c.what);
   }
 
   // No write procedures: nothing is recorded, Finish still succeeds.
@@ -421,7 +409,7 @@ TEST_F(PluginTest, MergedImageIsReadUnlessCtrlIsHeldOrSkipped) {
   StorePreset("steady", SteadyPreset());
   host->picture = PatternPicture(24, 18, false, true);
   const size_t n = 24 * 18;
-  host->picture.merged = {std::vector<uint8_t>(n, 1), std::vector<uint8_t>(n, 2), std::vector<uint8_t>(n, 3)};
+  host->picture.merged = {std::vector<uint16_t>(n, 1), std::vector<uint16_t>(n, 2), std::vector<uint16_t>(n, 3)};
   host->picture.mergedTransparency.assign(n, 200);
 
   RecordPresetName("steady");
@@ -462,7 +450,7 @@ TEST_F(PluginTest, MergedImageIsReadUnlessCtrlIsHeldOrSkipped) {
 TEST_F(PluginTest, CancellingTheLayerImageStopsTheRun) {
   StorePreset("steady", SteadyPreset());
   host->picture = PatternPicture(30, 20, false, false);
-  host->picture.merged = {std::vector<uint8_t>(600, 1), std::vector<uint8_t>(600, 2), std::vector<uint8_t>(600, 3)};
+  host->picture.merged = {std::vector<uint16_t>(600, 1), std::vector<uint16_t>(600, 2), std::vector<uint16_t>(600, 3)};
   const HostPicture before = host->picture;
   for (bool close : {false, true}) {
     host->settings.pressButtonOnCaption = kLayerCaption;
@@ -490,7 +478,7 @@ TEST_F(PluginTest, InteractiveApplyWritesTheDialogsPictureAndRecordsLatest) {
   EXPECT_TRUE(apply.Found());
   EXPECT_EQ(run.start, 0);
   EXPECT_TRUE(run.committed);
-  ExpectPictureEquals(host->picture, ExpectedScriptedResult(before, "latest", false));
+  ExpectSamplesEqual(host->picture, ExpectedResult(before, "latest"));
   ASSERT_TRUE(host->descriptor.has_value());
   EXPECT_EQ((*host->descriptor)[0].bytes, (std::vector<uint8_t>{'l', 'a', 't', 'e', 's', 't'}));
 }
@@ -534,7 +522,7 @@ TEST(PluginDataFolder, ReadOnlyPluginFolderKeepsTheDataInTheUsersApplicationData
   const RunResult run = host.Run(false);
   EXPECT_EQ(run.start, 0);
   EXPECT_TRUE(run.committed);
-  ExpectPictureEquals(host.picture, ExpectedScriptedResult(before, "steady", false));
+  ExpectSamplesEqual(host.picture, ExpectedResult(before, "steady"));
   SetEnvironmentVariableW(L"APPDATA", nullptr);
 }
 

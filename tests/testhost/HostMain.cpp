@@ -3,10 +3,17 @@
 //   lumbra_host pipl PLUGIN.8bf
 //       prints the module's PiPL and terminology and checks them (exit 1 when malformed);
 //       works for both architectures' modules (the resources are read as data).
-//   lumbra_host apply PLUGIN.8bf PRESET INPUT.png OUTPUT.png [--gray]
+//   lumbra_host apply PLUGIN.8bf PRESET INPUT.png OUTPUT.png [HOST OPTIONS]
 //       runs the filter as a recorded action does: 'prst' = PRESET in the descriptor and no
 //       Parameters call, so the plug-in renders the preset (from its own data folder) without
-//       a dialog; the result is written to OUTPUT.png.
+//       a dialog; the result is written to OUTPUT.png. The options play the other hosts:
+//         --gray            a greyscale document
+//         --flat            colour planes given as non-layer planes (0 layer planes)
+//         --layer-mask      a layer mask plane after the target's planes
+//         --one-plane       a one-plane target (a layer mask, or with --flat an alpha channel)
+//         --16bit           16-bit samples (Gray16, RGB48)
+//         --column-bytes-0  the column step left 0
+//         --no-dispose      no disposeProc among the handle procedures
 //   lumbra_host dialog PLUGIN.8bf INPUT.png VIEW SECONDS
 //       opens the plug-in's settings dialog over the picture (as the Filter menu does), shows
 //       VIEW for SECONDS and cancels everything: for looking at it and taking screenshots.
@@ -85,11 +92,48 @@ bool Prepare(TestHost& host, const std::wstring& input, bool grayscale) {
   return true;
 }
 
+// The host answers chosen on the command line.
+struct HostOptions {
+  bool grayscale = false;
+  bool layerMask = false;
+  bool onePlane = false;
+  bool deep = false;
+  HostSettings settings;
+};
+
+bool ParseHostOptions(int argc, wchar_t** argv, int first, HostOptions& options) {
+  for (int i = first; i < argc; ++i) {
+    const std::wstring option = argv[i];
+    if (option == L"--gray") {
+      options.grayscale = true;
+    } else if (option == L"--flat") {
+      options.settings.flatAsNonLayerPlanes = true;
+    } else if (option == L"--layer-mask") {
+      options.layerMask = true;
+    } else if (option == L"--one-plane") {
+      options.onePlane = true;
+    } else if (option == L"--16bit") {
+      options.deep = true;
+    } else if (option == L"--column-bytes-0") {
+      options.settings.columnBytesZero = true;
+    } else if (option == L"--no-dispose") {
+      options.settings.noDisposeProc = true;
+    } else {
+      std::fprintf(stderr, "lumbra_host: unknown option %s\n", Narrow(option).c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 int Apply(const std::wstring& plugin, const std::wstring& preset, const std::wstring& input,
-          const std::wstring& output, bool grayscale) {
+          const std::wstring& output, const HostOptions& options) {
   TestHost host(plugin);
   std::string error;
-  if (!Prepare(host, input, grayscale)) return 1;
+  if (!Prepare(host, input, options.grayscale || options.onePlane)) return 1;
+  host.settings = options.settings;
+  if (options.layerMask || options.onePlane || options.deep)
+    host.picture = Reshaped(host.picture, options.layerMask, options.onePlane, options.deep ? 16 : 8);
   // Descriptor strings are in the system's Japanese code page.
   const int n = WideCharToMultiByte(932, 0, preset.data(), static_cast<int>(preset.size()), nullptr, 0, nullptr, nullptr);
   std::string name(static_cast<size_t>(n), '\0');
@@ -179,11 +223,15 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"pipl" && argc == 3) return PrintPipl(argv[2]);
   if (command == L"dialog" && argc == 6) return ShowDialog(argv[2], argv[3], argv[4], _wtoi(argv[5]));
-  if (command == L"apply" && (argc == 6 || (argc == 7 && std::wstring(argv[6]) == L"--gray")))
-    return Apply(argv[2], argv[3], argv[4], argv[5], argc == 7);
+  if (command == L"apply" && argc >= 6) {
+    HostOptions options;
+    if (!ParseHostOptions(argc, argv, 6, options)) return 2;
+    return Apply(argv[2], argv[3], argv[4], argv[5], options);
+  }
   std::fprintf(stderr,
                "usage: lumbra_host pipl PLUGIN.8bf\n"
-               "       lumbra_host apply PLUGIN.8bf PRESET INPUT.png OUTPUT.png [--gray]\n"
+               "       lumbra_host apply PLUGIN.8bf PRESET INPUT.png OUTPUT.png [--gray] [--flat] [--layer-mask]\n"
+               "                   [--one-plane] [--16bit] [--column-bytes-0] [--no-dispose]\n"
                "       lumbra_host dialog PLUGIN.8bf INPUT.png VIEW SECONDS\n");
   return 2;
 }

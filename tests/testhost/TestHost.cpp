@@ -140,11 +140,45 @@ LRESULT CALLBACK CaptionHook(int code, WPARAM wParam, LPARAM lParam) {
 
 bool IsEmpty(const Rect& r) { return r.right == 0 || r.right <= r.left || r.bottom <= r.top; }
 
+int16_t ImageMode(const HostPicture& picture) {
+  if (picture.depth == 16) return picture.grayscale ? plugInModeGray16 : plugInModeRGB48;
+  return picture.grayscale ? plugInModeGrayScale : plugInModeRGBColor;
+}
+
 }  // namespace
 
 HostPicture::HostPicture(int w, int h, bool grey, bool withTransparency)
     : width(w), height(h), grayscale(grey), transparency(withTransparency) {
-  planes.assign(static_cast<size_t>(w) * h * PlaneCount(), 0);
+  Allocate();
+}
+
+void HostPicture::Allocate() { planes.assign(static_cast<size_t>(width) * height * PlaneCount(), 0); }
+
+HostPicture Reshaped(const HostPicture& from, bool layerMask, bool onePlaneTarget, int depth) {
+  HostPicture to;
+  to.width = from.width;
+  to.height = from.height;
+  to.grayscale = from.grayscale && !onePlaneTarget;
+  to.transparency = from.transparency && !onePlaneTarget;
+  to.layerMask = layerMask;
+  to.onePlaneTarget = onePlaneTarget;
+  to.depth = depth;
+  to.mask = from.mask;
+  to.Allocate();
+  auto scale = [&](uint16_t v) { return depth == 16 ? static_cast<uint16_t>((v * 32768u + 127) / 255) : v; };
+  for (int y = 0; y < to.height; ++y)
+    for (int x = 0; x < to.width; ++x) {
+      for (int p = 0; p < to.ColorPlanes(); ++p) to.At(x, y, p) = scale(from.At(x, y, p));
+      if (to.transparency) to.At(x, y, to.TransparencyPlane()) = scale(from.At(x, y, from.TransparencyPlane()));
+      if (layerMask) to.At(x, y, to.PlaneCount() - 1) = scale(static_cast<uint8_t>(x * 5 + y * 11 + 9));
+    }
+  for (const auto& plane : from.merged) {
+    to.merged.push_back(plane);
+    for (uint16_t& v : to.merged.back()) v = scale(v);
+  }
+  to.mergedTransparency = from.mergedTransparency;
+  for (uint16_t& v : to.mergedTransparency) v = scale(v);
+  return to;
 }
 
 TestHost::TestHost(const std::wstring& pluginPath) {
@@ -197,10 +231,10 @@ void TestHost::BuildDocument() {
   ports_.clear();
   document_ = ReadImageDocumentDesc{};
   document_.maxVersion = 6;
-  document_.imageMode = picture.grayscale ? plugInModeGrayScale : plugInModeRGBColor;
-  document_.depth = 8;
+  document_.imageMode = settings.imageMode >= 0 ? settings.imageMode : ImageMode(picture);
+  document_.depth = picture.depth;
   document_.bounds = VRect{0, 0, picture.height, picture.width};
-  auto chain = [&](const std::vector<const std::vector<uint8_t>*>& planes) -> ReadChannelDesc* {
+  auto chain = [&](const std::vector<const std::vector<uint16_t>*>& planes) -> ReadChannelDesc* {
     ReadChannelDesc* head = nullptr;
     for (auto it = planes.rbegin(); it != planes.rend(); ++it) {
       auto port = std::make_unique<Port>();
@@ -210,7 +244,7 @@ void TestHost::BuildDocument() {
       channel->next = head;
       channel->port = reinterpret_cast<PIChannelPort>(port.get());
       channel->bounds = document_.bounds;
-      channel->depth = 8;
+      channel->depth = picture.depth;
       head = channel.get();
       ports_.push_back(std::move(port));
       channels_.push_back(std::move(channel));
@@ -218,8 +252,8 @@ void TestHost::BuildDocument() {
     return head;
   };
   // The target list only needs its length; its ports read the merged planes too.
-  std::vector<const std::vector<uint8_t>*> target(picture.grayscale ? 1 : 3, nullptr);
-  std::vector<const std::vector<uint8_t>*> merged;
+  std::vector<const std::vector<uint16_t>*> target(picture.grayscale ? 1 : 3, nullptr);
+  std::vector<const std::vector<uint16_t>*> merged;
   for (const auto& plane : picture.merged) merged.push_back(&plane);
   for (auto& p : target) p = merged.empty() ? nullptr : merged.front();
   document_.targetCompositeChannels = chain(target);
@@ -232,14 +266,25 @@ void TestHost::PrepareRecord() {
   std::memset(record_.get(), 0, sizeof(FilterRecord));
   FilterRecord& r = *record_;
   r.hostSig = kPhotoshopSignature;
-  r.imageMode = picture.grayscale ? plugInModeGrayScale : plugInModeRGBColor;
-  r.depth = 8;
+  r.imageMode = settings.imageMode >= 0 ? settings.imageMode : ImageMode(picture);
+  r.depth = picture.depth;
   r.imageSize = Point{int16_t(picture.height), int16_t(picture.width)};
   r.wholeSize = r.imageSize;
   r.filterRect = Rect{0, 0, int16_t(picture.height), int16_t(picture.width)};
   r.planes = int16_t(picture.PlaneCount());
-  r.inLayerPlanes = r.outLayerPlanes = int16_t(picture.grayscale ? 1 : 3);
-  r.inTransparencyMask = r.outTransparencyMask = picture.transparency ? 1 : 0;
+  // The target's planes as this host counts them.
+  const int16_t color = int16_t(picture.ColorPlanes());
+  if (picture.onePlaneTarget) {
+    (settings.flatAsNonLayerPlanes ? r.inNonLayerPlanes : r.inLayerMasks) = 1;
+  } else {
+    (settings.flatAsNonLayerPlanes ? r.inNonLayerPlanes : r.inLayerPlanes) = color;
+  }
+  r.inTransparencyMask = picture.transparency ? 1 : 0;
+  r.inLayerMasks = int16_t(r.inLayerMasks + (picture.layerMask ? 1 : 0));
+  r.outLayerPlanes = r.inLayerPlanes;
+  r.outTransparencyMask = r.inTransparencyMask;
+  r.outLayerMasks = r.inLayerMasks;
+  r.outNonLayerPlanes = r.inNonLayerPlanes;
   r.haveMask = picture.mask.empty() ? 0 : 1;
   r.maxSpace = 1 << 30;
   r.maxSpace64 = int64_t{1} << 34;
@@ -252,6 +297,7 @@ void TestHost::PrepareRecord() {
 
   handleProcs_ = HandleProcs{1, 8, &NewProc, &DisposeProc, &GetSizeProc, nullptr, &LockProc, &UnlockProc, nullptr,
                              &DisposeProc};
+  if (settings.noDisposeProc) handleProcs_.disposeProc = nullptr;
   r.handleProcs = settings.handleProcs ? &handleProcs_ : nullptr;
 
   readProcs_ = ReadDescriptorProcs{};
@@ -368,14 +414,17 @@ std::vector<uint8_t> TestHost::Interleave(const Rect& rect, int lo, int hi, int3
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   const int planes = hi - lo + 1;
-  rowBytes = width * planes + settings.rowPadding;
+  const int bytes = picture.depth / 8;
+  rowBytes = width * planes * bytes + settings.rowPadding;
   std::vector<uint8_t> buffer(static_cast<size_t>(rowBytes) * height + 1, 0xCD);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
       for (int p = 0; p < planes; ++p) {
         const int plane = lo + p;
-        buffer[static_cast<size_t>(y) * rowBytes + x * planes + p] =
-            plane < picture.PlaneCount() ? picture.At(rect.left + x, rect.top + y, plane) : 0;
+        const uint16_t v = plane < picture.PlaneCount() ? picture.At(rect.left + x, rect.top + y, plane) : 0;
+        uint8_t* d = &buffer[static_cast<size_t>(y) * rowBytes + (x * planes + p) * bytes];
+        d[0] = uint8_t(v);
+        if (bytes == 2) d[1] = uint8_t(v >> 8);
       }
   return buffer;
 }
@@ -387,7 +436,7 @@ OSErr TestHost::AdvanceState() {
   } else {
     inBuffer_ = Interleave(r.inRect, r.inLoPlane, r.inHiPlane, r.inRowBytes);
     r.inData = inBuffer_.data();
-    r.inColumnBytes = r.inHiPlane - r.inLoPlane + 1;
+    r.inColumnBytes = settings.columnBytesZero ? 0 : (r.inHiPlane - r.inLoPlane + 1) * picture.depth / 8;
   }
   if (!IsEmpty(r.maskRect) && !picture.mask.empty()) {
     const int width = r.maskRect.right - r.maskRect.left;
@@ -417,7 +466,7 @@ void TestHost::DeliverOutput() {
   // The source is copied to the destination before the filter runs.
   outBuffer_ = Interleave(r.outRect, outLo_, outHi_, r.outRowBytes);
   r.outData = outBuffer_.data();
-  r.outColumnBytes = outHi_ - outLo_ + 1;
+  r.outColumnBytes = settings.columnBytesZero ? 0 : (outHi_ - outLo_ + 1) * picture.depth / 8;
 }
 
 void TestHost::CommitOutput() {
@@ -425,15 +474,17 @@ void TestHost::CommitOutput() {
   if (IsEmpty(rect)) return;
   const FilterRecord& r = *record_;
   const int planes = outHi_ - outLo_ + 1;
+  const int bytes = picture.depth / 8;
   for (int y = rect.top; y < rect.bottom; ++y)
     for (int x = rect.left; x < rect.right; ++x) {
       // The host applies the selection: unselected pixels keep their value.
       const int m = picture.mask.empty() ? 255 : picture.mask[static_cast<size_t>(y) * picture.width + x];
       for (int p = 0; p < planes && outLo_ + p < picture.PlaneCount(); ++p) {
-        const int out =
-            outBuffer_[static_cast<size_t>(y - rect.top) * r.outRowBytes + (x - rect.left) * planes + p];
-        uint8_t& target = picture.At(x, y, outLo_ + p);
-        target = static_cast<uint8_t>(target + ((out - target) * m + (out >= target ? 127 : -127)) / 255);
+        const uint8_t* s =
+            &outBuffer_[static_cast<size_t>(y - rect.top) * r.outRowBytes + ((x - rect.left) * planes + p) * bytes];
+        const int out = bytes == 2 ? s[0] | s[1] << 8 : s[0];
+        uint16_t& target = picture.At(x, y, outLo_ + p);
+        target = static_cast<uint16_t>(target + ((out - target) * m + (out >= target ? 127 : -127)) / 255);
       }
     }
 }
@@ -476,16 +527,22 @@ SPErr TestHost::ReadPixels(PIChannelPort port, int32_t level, VRect* bounds, con
   ++channelReads;
   const auto* source = reinterpret_cast<const Port*>(port);
   if (level != 0 || !source || !source->plane || source->plane->empty()) return -30910;
-  if (destination->depth != 8 || destination->colBits != 8 || destination->bitOffset != 0) return -30914;
+  // The channel's own depth only (this host converts nothing), samples side by side.
+  const int depth = picture.depth;
+  if (destination->depth != depth || destination->colBits != depth || destination->bitOffset != 0) return -30914;
   const VRect b = *bounds;
   if (b.left < 0 || b.top < 0 || b.right > picture.width || b.bottom > picture.height) return paramErr;
+  const int bytes = depth / 8;
   const int rowBytes = destination->rowBits / 8;
-  if (rowBytes < b.right - b.left) return -30911;
+  if (rowBytes < (b.right - b.left) * bytes) return -30911;
   auto* out = static_cast<uint8_t*>(destination->data);
   for (int y = b.top; y < b.bottom; ++y)
-    std::memcpy(out + static_cast<size_t>(y - b.top) * rowBytes,
-                source->plane->data() + static_cast<size_t>(y) * picture.width + b.left,
-                static_cast<size_t>(b.right - b.left));
+    for (int x = b.left; x < b.right; ++x) {
+      const uint16_t v = (*source->plane)[static_cast<size_t>(y) * picture.width + x];
+      uint8_t* d = out + static_cast<size_t>(y - b.top) * rowBytes + static_cast<size_t>(x - b.left) * bytes;
+      d[0] = uint8_t(v);
+      if (bytes == 2) d[1] = uint8_t(v >> 8);
+    }
   return 0;
 }
 

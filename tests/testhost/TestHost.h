@@ -21,30 +21,43 @@
 
 namespace lumbra::testhost {
 
-// The document as the host holds it: interleaved planes (grey or R, G, B, then transparency).
+// The document as the host holds it: interleaved planes in the host's order (grey or R, G, B, then
+// transparency, then a layer mask), 8-bit samples or 16-bit ones in the host's 0..32768.
 struct HostPicture {
   int width = 0;
   int height = 0;
-  bool grayscale = false;
+  bool grayscale = false;       // the document's mode: grey, else RGB
   bool transparency = false;
-  std::vector<uint8_t> planes;
+  bool layerMask = false;       // a layer mask plane follows the transparency
+  bool onePlaneTarget = false;  // the target is one plane of the document (a layer mask, an alpha channel)
+  int depth = 8;                // 8 or 16
+  std::vector<uint16_t> planes;
   // The selection: one byte a pixel, 255 selected; empty for none.
   std::vector<uint8_t> mask;
-  // All visible layers merged, as separate planes (one or three), and their transparency;
-  // empty when the document offers none.
-  std::vector<std::vector<uint8_t>> merged;
-  std::vector<uint8_t> mergedTransparency;
+  // All visible layers merged, as separate planes (one or three) of the picture's depth, and their
+  // transparency; empty when the document offers none.
+  std::vector<std::vector<uint16_t>> merged;
+  std::vector<uint16_t> mergedTransparency;
 
   HostPicture() = default;
   HostPicture(int w, int h, bool grey, bool withTransparency);
-  int PlaneCount() const { return (grayscale ? 1 : 3) + (transparency ? 1 : 0); }
-  uint8_t& At(int x, int y, int plane) {
+  // Sizes the planes for the shape set in the fields (all samples 0).
+  void Allocate();
+  int ColorPlanes() const { return grayscale || onePlaneTarget ? 1 : 3; }
+  int TransparencyPlane() const { return ColorPlanes(); }
+  int PlaneCount() const { return ColorPlanes() + (transparency ? 1 : 0) + (layerMask ? 1 : 0); }
+  uint16_t& At(int x, int y, int plane) {
     return planes[(static_cast<size_t>(y) * width + x) * PlaneCount() + plane];
   }
-  uint8_t At(int x, int y, int plane) const {
+  uint16_t At(int x, int y, int plane) const {
     return planes[(static_cast<size_t>(y) * width + x) * PlaneCount() + plane];
   }
 };
+
+// `from` (8-bit) in another shape: a layer mask plane after its transparency (a pattern of its
+// own), its first plane alone as the target in an RGB document, 16-bit samples (scaled to the
+// host's range).
+HostPicture Reshaped(const HostPicture& from, bool layerMask, bool onePlaneTarget, int depth);
 
 struct HostSettings {
   bool basicSuite = true;
@@ -73,6 +86,15 @@ struct HostSettings {
   bool pickerCancels = false;
   // getStringProc answers readErr.
   bool unreadableStrings = false;
+  // How hosts differ in describing the picture: colour planes given as non-layer planes
+  // (0 layer planes, as for a flat picture or background layer; a one-plane target is then an
+  // alpha channel, else a layer mask); the column step left 0; no disposeProc among the handle
+  // procedures.
+  bool flatAsNonLayerPlanes = false;
+  bool columnBytesZero = false;
+  bool noDisposeProc = false;
+  // The image mode reported instead of the picture's (CMYK, say); -1 for the picture's own.
+  int16_t imageMode = -1;
 };
 
 // One value of the host's scripting descriptor.
@@ -102,6 +124,7 @@ class TestHost {
   const std::string& LoadError() const { return loadError_; }
   const Pipl& PiplInfo() const { return pipl_; }
   HWND Window() const { return window_; }
+  HMODULE Module() const { return module_; }
 
   HostPicture picture;
   HostSettings settings;
@@ -153,7 +176,7 @@ class TestHost {
     char* data = nullptr;
   };
   struct Port {
-    const std::vector<uint8_t>* plane = nullptr;
+    const std::vector<uint16_t>* plane = nullptr;
   };
 
   void PrepareRecord();

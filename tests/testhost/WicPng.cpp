@@ -2,6 +2,8 @@
 
 #include <wincodec.h>
 
+#include "host/model/PixelTransfer.h"
+
 namespace lumbra::testhost {
 
 namespace {
@@ -99,11 +101,16 @@ bool SavePng(const std::wstring& path, const HostPicture& picture, std::string& 
   for (UINT y = 0; y < height; ++y)
     for (UINT x = 0; x < width; ++x) {
       uint8_t* d = &bgra[(static_cast<size_t>(y) * width + x) * 4];
-      const int grey = picture.grayscale ? picture.At(x, y, 0) : -1;
-      d[0] = static_cast<uint8_t>(grey >= 0 ? grey : picture.At(x, y, 2));
-      d[1] = static_cast<uint8_t>(grey >= 0 ? grey : picture.At(x, y, 1));
-      d[2] = static_cast<uint8_t>(grey >= 0 ? grey : picture.At(x, y, 0));
-      d[3] = picture.transparency ? picture.At(x, y, picture.PlaneCount() - 1) : 255;
+      // 16-bit samples are shown in 8 bits; a one-plane target as grey.
+      auto sample = [&](int plane) {
+        const uint16_t v = picture.At(x, y, plane);
+        return picture.depth == 16 ? Host16To8(v) : static_cast<uint8_t>(v);
+      };
+      const bool grey = picture.ColorPlanes() == 1;
+      d[0] = sample(grey ? 0 : 2);
+      d[1] = sample(grey ? 0 : 1);
+      d[2] = sample(0);
+      d[3] = picture.transparency ? sample(picture.TransparencyPlane()) : 255;
     }
   hr = frame->WritePixels(height, width * 4, static_cast<UINT>(bgra.size()), bgra.data());
   if (FAILED(hr) || FAILED(hr = frame->Commit()) || FAILED(hr = encoder->Commit()))

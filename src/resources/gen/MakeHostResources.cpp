@@ -70,10 +70,12 @@ Bytes MakePipl(bool x64) {
     Put16(d, uint16_t(kTerminologyId));
     PutCString(d, "Korvane Lumbra effect lines");
   });
-  // Image modes as a bit string, first mode in the top bit of the first byte: greyscale and RGB.
-  add(FourCC("mode"), [](Bytes& d) { d = {0x50, 0x00}; });
+  // Image modes as a bit string, first mode in the top bit of the first byte: greyscale and RGB
+  // (mode 1 and 3), Gray16 and RGB48 (mode 10 and 11). The menu item is enabled in exactly those;
+  // other colour modes would get RGB bytes in their channels.
+  add(FourCC("mode"), [](Bytes& d) { d = {0x50, 0x30}; });
   add(FourCC("enbl"), [](Bytes& d) {
-    PutCString(d, "in (PSHOP_ImageMode, GrayScaleMode, RGBMode,CMYKMode, HSLMode, HSBMode)");
+    PutCString(d, "in (PSHOP_ImageMode, GrayScaleMode, RGBMode, Gray16Mode, RGB48Mode)");
   });
   // Seven filter cases: straight data in and out; works with blank data, filters layer masks,
   // source copied to the destination, never writes outside the selection.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ui/framework/Exceptions.h"
 #include "ui/framework/Module.h"
 
 namespace lumbra {
@@ -30,12 +31,15 @@ INT_PTR CDialog::DoModal() {
   modal_ = true;
   result_ = IDCANCEL;
   const bool ownerWasEnabled = parent_ && IsWindowEnabled(parent_);
-  if (!Create()) return IDCANCEL;
+  if (!Create()) {
+    ThrowPendingException();
+    return IDCANCEL;
+  }
   if (ownerWasEnabled) EnableWindow(parent_, FALSE);
   ShowWindow(window_, SW_SHOW);
 
   MSG message;
-  while (!ended_) {
+  while (!ended_ && !ExceptionPending()) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) {
       PostQuitMessage(static_cast<int>(message.wParam));  // leave the quit for the host's loop
@@ -52,6 +56,7 @@ INT_PTR CDialog::DoModal() {
   DestroyWindow(window_);
   window_ = nullptr;
   modal_ = false;
+  ThrowPendingException();  // what a handler threw goes on from here, on our side of the system
   return result_;
 }
 
@@ -84,6 +89,16 @@ INT_PTR CDialog::OnMessage(UINT, WPARAM, LPARAM, bool&) { return 0; }
 bool CDialog::PreTranslateMessage(MSG&) { return false; }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleMessage(window, message, wParam, lParam);
+  } catch (...) {
+    KeepCurrentException();
+    if (auto* self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER))) self->EndDialog(IDCANCEL);
+    return FALSE;
+  }
+}
+
+INT_PTR CDialog::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto* self = reinterpret_cast<CDialog*>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, lParam);

@@ -15,7 +15,8 @@ class CDialog {
   CDialog& operator=(const CDialog&) = delete;
 
   // Creates the window, disables the owner, runs until EndDialog, destroys the window and
-  // returns the value given to EndDialog (IDCANCEL if the window could not be created).
+  // returns the value given to EndDialog (IDCANCEL if the window could not be created). What a
+  // handler of any of our windows threw meanwhile ends the loop and is thrown from here.
   INT_PTR DoModal();
   // Creates the window without a loop of its own (a child page, a modeless window), with
   // `parent` as its parent when one is given.
@@ -43,6 +44,7 @@ class CDialog {
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   int templateId_;
   HWND parent_;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/framework/Exceptions.h"
+
 namespace lumbra {
 
 namespace {
@@ -46,7 +48,12 @@ LRESULT CALLBACK CWindow::SubclassProc(HWND window, UINT message, WPARAM wParam,
     object->window_ = nullptr;
     return result;
   }
-  return object->WindowProc(message, wParam, lParam);
+  try {
+    return object->WindowProc(message, wParam, lParam);
+  } catch (...) {
+    KeepCurrentException();
+    return 0;
+  }
 }
 
 }  // namespace lumbra

@@ -21,6 +21,7 @@ namespace {
 
 constexpr UINT kSetZoom = WM_USER + 101;   // wParam: const float*
 constexpr UINT kSetImage = WM_USER + 102;  // wParam: Bitmap*, owned by the receiver
+constexpr UINT kRenderFailed = WM_APP + 103;  // the render thread threw; the dialog throws it on
 constexpr int kMinClientWidth = 770;
 constexpr int kMinClientHeight = 500;
 
@@ -74,6 +75,7 @@ CSettingDialog::CSettingDialog(const SettingDialogParams& params)
       maskInfo_(params.maskInfo),
       lineLayer_(std::make_unique<Bitmap>(params.layerImage->Width(), params.layerImage->Height())),
       grayscale_(params.grayscale),
+      returnLines_(params.returnLines),
       seed_(params.seed),
       colorPicker_(params.colorPicker) {
   sheet_.AddPage(&layoutPage_);
@@ -163,7 +165,13 @@ void CSettingDialog::RestartRender() {
   lastProgressStep_ = -1;
   rendering_ = true;
   renderThread_ = std::thread([this] {
-    RenderLines(job_);
+    // An exception may not leave the thread: the dialog gets it and throws it on its own thread.
+    try {
+      RenderLines(job_);
+    } catch (...) {
+      renderError_ = std::current_exception();
+      PostMessageW(Handle(), kRenderFailed, 0, 0);
+    }
     rendering_ = false;
   });
 }
@@ -521,9 +529,12 @@ void CSettingDialog::Apply() {
   SetWindowTextW(Handle(), L"適用イメージを作成するまでお待ちください...");
   suppressRender_ = 1;
   if (renderThread_.joinable()) renderThread_.join();
-  auto result = std::make_unique<Bitmap>(layerImage_->Clone());
-  if (result->Ok()) ComposeOver(*result, *lineLayer_);
-  lineLayer_ = result->Ok() ? std::move(result) : nullptr;
+  ThrowRenderError();
+  if (!returnLines_) {
+    auto result = std::make_unique<Bitmap>(layerImage_->Clone());
+    if (result->Ok()) ComposeOver(*result, *lineLayer_);
+    lineLayer_ = result->Ok() ? std::move(result) : nullptr;
+  }
   suppressRender_ = 0;
   EndDialog(lineLayer_ ? IDOK : IDCANCEL);
 }
@@ -539,8 +550,20 @@ void CSettingDialog::OnCancel() {
 
 // --- window messages ---
 
+void CSettingDialog::ThrowRenderError() {
+  if (!renderError_) return;
+  if (renderThread_.joinable()) renderThread_.join();
+  std::exception_ptr error = renderError_;
+  renderError_ = nullptr;
+  std::rethrow_exception(error);
+}
+
 INT_PTR CSettingDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   switch (message) {
+    case kRenderFailed:
+      handled = true;
+      ThrowRenderError();
+      return 0;
     case WM_GETMINMAXINFO: {
       RECT client, window;
       GetClientRect(Handle(), &client);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -35,6 +36,8 @@ struct SettingDialogParams {
   uint8_t grayscale = 0;
   HWND parentWindow = nullptr;
   std::optional<uint32_t> seed;  // the renders' random seed; without one, the time (as the host runs it)
+  // Apply hands back the line layer itself, for a caller that composes it over deeper samples.
+  bool returnLines = false;
 };
 
 class CSettingDialog : public CDialog {
@@ -49,8 +52,8 @@ class CSettingDialog : public CDialog {
   // "なし", "弱い", "弱め", "強め", "強い" for jitter 0..4 (UTF-8).
   static std::string JitterLabel(int jitter);
 
-  // After DoModal: the composed picture (null after cancel) and the preset's name ("latest" or
-  // the chosen preset's; empty after cancel).
+  // After DoModal: the composed picture, or the line layer when asked for (null after cancel),
+  // and the preset's name ("latest" or the chosen preset's; empty after cancel).
   std::unique_ptr<Bitmap> TakeResult() { return std::move(lineLayer_); }
   const std::string& ResultName() const { return resultName_; }
 
@@ -102,6 +105,8 @@ class CSettingDialog : public CDialog {
   void ReplaceDisplayBase(bool merged);
   // "<新規作成>" in the layout (1) or ruler (2) list: the editor; false when it was cancelled.
   bool RunEditor(int kind);
+  // Throws what the render thread threw, once it has ended.
+  void ThrowRenderError();
 
   CPropertySheet sheet_;
   CPropLayout layoutPage_;
@@ -111,6 +116,7 @@ class CSettingDialog : public CDialog {
   const MaskInfo* maskInfo_;
   std::unique_ptr<Bitmap> lineLayer_;
   uint8_t grayscale_;
+  bool returnLines_;
   std::optional<uint32_t> seed_;
   int zoomIndex_ = 4;
   CPresetData preset_;
@@ -131,6 +137,7 @@ class CSettingDialog : public CDialog {
   std::atomic<int> renderCount_{0};
   int lastProgressStep_ = -1;  // the render thread's own
   std::atomic<bool> rendering_{false};
+  std::exception_ptr renderError_;  // written by the render thread before it posts kRenderFailed
 };
 
 }  // namespace lumbra
