@@ -18,7 +18,9 @@ pipl=$("$here/wine-run.sh" "$testhost" pipl "Z:$(realpath "$file" | tr / '\\')" 
   { echo "$pipl"; echo "check-plugin: $file: malformed PiPL or terminology" >&2; exit 1; }
 grep -q "^8BIM $entry_key 12: 50 6c 75 67 69 6e 4d 61 69 6e 00 00$" <<<"$pipl" ||
   { echo "$pipl"; echo "check-plugin: $file: no '$entry_key' entry point PluginMain" >&2; exit 1; }
+grep -q "^8BIM mode 4: 50 30 00 00$" <<<"$pipl" ||
+  { echo "$pipl"; echo "check-plugin: $file: modes other than greyscale, RGB, Gray16 and RGB48" >&2; exit 1; }
 if grep -q "^8BIM $other_key " <<<"$pipl"; then
   echo "check-plugin: $file also names the other architecture's entry point" >&2; exit 1
 fi
-echo "check-plugin: $file: exports PluginMain, PiPL names it under '$entry_key'"
+echo "check-plugin: $file: exports PluginMain, PiPL names it under '$entry_key', modes grey, RGB, Gray16, RGB48"

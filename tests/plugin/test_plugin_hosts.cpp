@@ -57,6 +57,20 @@ void ApplyHostCase(const HostCase& c, HostSettings& settings) {
   settings.columnBytesZero = c.columnBytesZero;
 }
 
+// Pixels of the preview box showing `color` (0x00RRGGBB).
+int PreviewPixelsOf(HWND dialog, uint32_t color) {
+  HWND preview = GetDlgItem(dialog, IDC_PREVIEW);
+  RECT r{};
+  GetClientRect(preview, &r);
+  HDC dc = GetDC(preview);
+  const COLORREF want = RGB(color >> 16 & 0xFF, color >> 8 & 0xFF, color & 0xFF);
+  int n = 0;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) n += GetPixel(dc, x, y) == want;
+  ReleaseDC(preview, dc);
+  return n;
+}
+
 int CountChangedSamples(const HostPicture& a, const HostPicture& b) {
   int n = 0;
   for (size_t i = 0; i < a.planes.size(); ++i) n += a.planes[i] != b.planes[i];
@@ -89,17 +103,24 @@ TEST_F(PluginTest, EveryPlaneLayoutGetsTheReferencePixelsThroughTheDialog) {
     host->picture = PictureFor(c, 40, 30);
     const HostPicture before = host->picture;
     host->descriptor.reset();
-    bool mergedOffered = false;
+    // The merged planes are flat (40, 100, 160): the preview shows that colour wherever no line
+    // is drawn once the merged picture is chosen, and not before.
+    const uint32_t mergedColor = c.grey ? 0x282828 : 0x2864A0;
+    int mergedBefore = -1, mergedShown = -1;
     testhost::WindowScript apply(kDialogCaption, [&](HWND dialog) {
-      mergedOffered = IsWindowEnabled(GetDlgItem(dialog, IDC_SHOW_MERGED)) != FALSE;
+      mergedBefore = PreviewPixelsOf(dialog, mergedColor);
+      SendDlgItemMessageW(dialog, IDC_SHOW_MERGED, BM_SETCHECK, BST_CHECKED, 0);
+      testhost::ClickButton(dialog, IDC_SHOW_MERGED);
+      testhost::WaitUntil([&] { return (mergedShown = PreviewPixelsOf(dialog, mergedColor)) > 600; }, 3000);
       testhost::ClickButton(dialog, IDC_APPLY);
     });
     const RunResult run = host->Run(true);
     EXPECT_TRUE(apply.Found()) << c.what;
     EXPECT_EQ(run.start, 0) << c.what;
     EXPECT_TRUE(run.committed) << c.what;
-    // The merged channels were read at the picture's depth.
-    EXPECT_TRUE(mergedOffered) << c.what;
+    // The merged channels were read at the picture's depth, in the document's mode.
+    EXPECT_EQ(mergedBefore, 0) << c.what;
+    EXPECT_GT(mergedShown, 600) << c.what;
     ExpectSamplesEqual(host->picture, ExpectedResult(before, "latest"), c.what);
   }
 }

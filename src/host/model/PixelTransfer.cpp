@@ -124,21 +124,39 @@ void ComposeLinesRow16(const Bitmap& lines, int y, const HostPlanes& source, con
   const uint8_t* l = lines.Row(y);
   const int c = out.colorOffset;
   const int t = out.transparencyOffset;
+  const int n = out.colorPlanes;
+  const bool copy = s != d;
   for (int x = 0; x < lines.Width(); ++x, s += source.columnBytes, d += out.columnBytes, l += 4) {
     const uint32_t a = l[3];
-    // Uncovered pixels keep every bit; the other planes of a covered one too.
-    if (s != d) std::memmove(d, s, static_cast<size_t>(std::min(source.columnBytes, out.columnBytes)));
-    if (a == 0) continue;
+    if (a == 0) {
+      // Uncovered: the target's samples as they were, to the bit.
+      if (copy) {
+        for (int k = 0; k < n; ++k) Store16(d, c + k, Load16(s, c + k));
+        if (t >= 0) Store16(d, t, Load16(s, t));
+      }
+      continue;
+    }
     const uint32_t rgb[3] = {Host8To16(l[2]), Host8To16(l[1]), Host8To16(l[0])};
     const uint32_t la = Host8To16(a);
-    const uint32_t da = t >= 0 ? std::min(Load16(s, t), kHost16Max) : kHost16Max;
-    const uint32_t ra = la + (da * (kHost16Max - la) + kHost16Max / 2) / kHost16Max;
-    for (int k = 0; k < out.colorPlanes; ++k) {
-      const uint32_t line = out.colorPlanes == 1 ? rgb[2] : rgb[k];
-      const uint32_t dst = std::min(Load16(s, c + k), kHost16Max);
-      Store16(d, c + k, ra == 0 ? dst : Over16(line, la, dst, da, ra));
+    if (la == kHost16Max) {
+      for (int k = 0; k < n; ++k) Store16(d, c + k, n == 1 ? rgb[2] : rgb[k]);
+      if (t >= 0) Store16(d, t, kHost16Max);
+      continue;
     }
-    if (t >= 0) Store16(d, t, ra);
+    if (t < 0) {
+      // Over an opaque target: (line la + dst (max - la)) / max, rounded.
+      for (int k = 0; k < n; ++k) {
+        const uint32_t dst = std::min(Load16(s, c + k), kHost16Max);
+        const uint32_t line = n == 1 ? rgb[2] : rgb[k];
+        Store16(d, c + k, (line * la + dst * (kHost16Max - la) + kHost16Max / 2) / kHost16Max);
+      }
+      continue;
+    }
+    const uint32_t da = std::min(Load16(s, t), kHost16Max);
+    const uint32_t ra = la + (da * (kHost16Max - la) + kHost16Max / 2) / kHost16Max;
+    for (int k = 0; k < n; ++k)
+      Store16(d, c + k, Over16(n == 1 ? rgb[2] : rgb[k], la, std::min(Load16(s, c + k), kHost16Max), da, ra));
+    Store16(d, t, ra);
   }
 }
 

@@ -60,7 +60,8 @@ void WriteResultRow(const Bitmap& image, int y, const HostPlanes& out);
 // Row y of the line layer (straight-alpha ARGB) composed source-over onto the host's 16-bit
 // samples of `source`, written to `out` (the same layout; may be the same buffer). The line colour
 // is taken to the host's range (255 -> 32768); a fully covered pixel gets exactly that colour (and
-// full transparency), an uncovered one is copied unchanged. Grey targets take the blue component.
+// full transparency), an uncovered one keeps its samples unchanged. Only the target's colour and
+// transparency planes are written. Grey targets take the blue component.
 void ComposeLinesRow16(const Bitmap& lines, int y, const HostPlanes& source, const HostPlanes& out);
 
 // Row y of the merged image from its separate planes (one for grey, three for RGB, each
