@@ -11,9 +11,7 @@ bool IsSupportedMode(const FilterRecord& r) {
   return (flatMode && (r.depth == 0 || r.depth == 8)) || (deepMode && (r.depth == 0 || r.depth == 16));
 }
 
-bool IsGreyMode(const FilterRecord& r) {
-  return r.imageMode == plugInModeGrayScale || r.imageMode == plugInModeGray16;
-}
+bool IsGreyMode(const FilterRecord& r) { return r.imageMode == plugInModeGrayScale || r.imageMode == plugInModeGray16; }
 
 int SampleDepth(const FilterRecord& r) {
   return r.depth == 16 || r.imageMode == plugInModeGray16 || r.imageMode == plugInModeRGB48 ? 16 : 8;

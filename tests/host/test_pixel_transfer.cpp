@@ -139,8 +139,8 @@ TEST(PixelTransfer, SixteenBitSamplesScaleAndComposeInTheHostsRange) {
 
   // Gray16 written into another buffer: the grey comes from blue, uncovered pixels are copied.
   std::vector<uint16_t> grey{500, 600}, out{0, 0};
-  const HostPlanes in = DescribeHostPlanes(reinterpret_cast<uint8_t*>(grey.data()), 4, 0, false, 16,
-                                           Counts(0, 0, 0, 1), 1);
+  const HostPlanes in =
+      DescribeHostPlanes(reinterpret_cast<uint8_t*>(grey.data()), 4, 0, false, 16, Counts(0, 0, 0, 1), 1);
   HostPlanes target = in;
   target.data = reinterpret_cast<uint8_t*>(out.data());
   Bitmap greyLines(2, 1);

@@ -24,7 +24,7 @@ struct HostCase {
   bool layerMask = false;
   bool onePlane = false;
   int depth = 8;
-  bool flat = false;          // colour planes as non-layer planes
+  bool flat = false;  // colour planes as non-layer planes
   bool columnBytesZero = false;
 };
 
@@ -81,7 +81,7 @@ TEST_F(PluginTest, EveryPlaneLayoutGetsTheReferencePixelsOnTheScriptedPath) {
   StorePreset("steady", SteadyPreset());
   for (const HostCase& c : kHostCases) {
     ApplyHostCase(c, host->settings);
-    host->picture = PictureFor(c, 48, 36);
+    host->picture = PictureFor(c, 160, 120);
     const HostPicture before = host->picture;
     RecordPresetName("steady");
     const RunResult run = host->Run(false);
@@ -100,7 +100,7 @@ TEST_F(PluginTest, EveryPlaneLayoutGetsTheReferencePixelsThroughTheDialog) {
   ASSERT_TRUE(preset.Save(kLatestName, true));  // what the dialog opens with
   for (const HostCase& c : kHostCases) {
     ApplyHostCase(c, host->settings);
-    host->picture = PictureFor(c, 40, 30);
+    host->picture = PictureFor(c, 160, 120);
     const HostPicture before = host->picture;
     host->descriptor.reset();
     // The merged planes are flat (40, 100, 160): the preview shows that colour wherever no line
@@ -111,7 +111,7 @@ TEST_F(PluginTest, EveryPlaneLayoutGetsTheReferencePixelsThroughTheDialog) {
       mergedBefore = PreviewPixelsOf(dialog, mergedColor);
       SendDlgItemMessageW(dialog, IDC_SHOW_MERGED, BM_SETCHECK, BST_CHECKED, 0);
       testhost::ClickButton(dialog, IDC_SHOW_MERGED);
-      testhost::WaitUntil([&] { return (mergedShown = PreviewPixelsOf(dialog, mergedColor)) > 600; }, 3000);
+      testhost::WaitUntil([&] { return (mergedShown = PreviewPixelsOf(dialog, mergedColor)) > 4000; }, 3000);
       testhost::ClickButton(dialog, IDC_APPLY);
     });
     const RunResult run = host->Run(true);
@@ -120,7 +120,7 @@ TEST_F(PluginTest, EveryPlaneLayoutGetsTheReferencePixelsThroughTheDialog) {
     EXPECT_TRUE(run.committed) << c.what;
     // The merged channels were read at the picture's depth, in the document's mode.
     EXPECT_EQ(mergedBefore, 0) << c.what;
-    EXPECT_GT(mergedShown, 600) << c.what;
+    EXPECT_GT(mergedShown, 4000) << c.what;
     ExpectSamplesEqual(host->picture, ExpectedResult(before, "latest"), c.what);
   }
 }
@@ -193,8 +193,10 @@ class PluginFaultTest : public ::testing::Test {
     ASSERT_TRUE(host->Loaded()) << host->LoadError();
     failAfter = reinterpret_cast<void (*)(long)>(
         reinterpret_cast<void*>(GetProcAddress(host->Module(), "LumbraFailAllocationAfter")));
-    count = reinterpret_cast<long (*)()>(reinterpret_cast<void*>(GetProcAddress(host->Module(), "LumbraAllocationCount")));
-    live = reinterpret_cast<long (*)()>(reinterpret_cast<void*>(GetProcAddress(host->Module(), "LumbraLiveAllocations")));
+    count =
+        reinterpret_cast<long (*)()>(reinterpret_cast<void*>(GetProcAddress(host->Module(), "LumbraAllocationCount")));
+    live =
+        reinterpret_cast<long (*)()>(reinterpret_cast<void*>(GetProcAddress(host->Module(), "LumbraLiveAllocations")));
     ASSERT_TRUE(failAfter && count && live);
   }
   void Record(const std::string& name) {

@@ -30,10 +30,10 @@ struct HostPlaneCounts {
 struct HostPlanes {
   uint8_t* data = nullptr;
   int32_t rowBytes = 0;
-  int32_t columnBytes = 0;    // bytes from one pixel to the next
-  int bytesPerSample = 1;     // 1, or 2 for 16-bit samples
-  int colorPlanes = 3;        // 3 RGB; 1 grey, or a one-plane target (drawn as grey)
-  int colorOffset = 0;        // the first colour plane among a pixel's planes
+  int32_t columnBytes = 0;      // bytes from one pixel to the next
+  int bytesPerSample = 1;       // 1, or 2 for 16-bit samples
+  int colorPlanes = 3;          // 3 RGB; 1 grey, or a one-plane target (drawn as grey)
+  int colorOffset = 0;          // the first colour plane among a pixel's planes
   int transparencyOffset = -1;  // the transparency plane, -1 when there is none
   bool Grey() const { return colorPlanes == 1; }
   bool Deep() const { return bytesPerSample == 2; }
