@@ -4,10 +4,12 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
 
 namespace {
 
 std::atomic<long> g_budget{-1};  // allocations that still succeed before one fails; -1: none fails
+std::atomic<int> g_kind{0};      // what the failing one throws: 0 std::bad_alloc, 1 another exception
 std::atomic<long> g_count{0};    // allocations so far
 std::atomic<long> g_live{0};     // allocations not freed yet
 
@@ -15,7 +17,10 @@ void* Allocate(std::size_t size) {
   long left = g_budget.load();
   while (left >= 0 && !g_budget.compare_exchange_weak(left, left - 1)) {
   }
-  if (left == 0) throw std::bad_alloc();
+  if (left == 0) {
+    if (g_kind.load() == 1) throw std::runtime_error("injected fault");
+    throw std::bad_alloc();
+  }
   void* p = std::malloc(size ? size : 1);
   if (!p) throw std::bad_alloc();
   ++g_count;
@@ -48,7 +53,11 @@ void operator delete[](void* p, std::size_t) noexcept { Free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { Free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { Free(p); }
 
-// The allocation after `count` more fails (once); -1 for none.
-extern "C" __declspec(dllexport) void LumbraFailAllocationAfter(long count) { g_budget.store(count); }
+// The allocation after `count` more fails (once), with std::bad_alloc (kind 0) or another
+// exception (kind 1); count -1 for none.
+extern "C" __declspec(dllexport) void LumbraFailAllocationAfter(long count, int kind) {
+  g_kind.store(kind);
+  g_budget.store(count);
+}
 extern "C" __declspec(dllexport) long LumbraAllocationCount() { return g_count.load(); }
 extern "C" __declspec(dllexport) long LumbraLiveAllocations() { return g_live.load(); }

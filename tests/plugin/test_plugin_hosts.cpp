@@ -191,7 +191,7 @@ class PluginFaultTest : public ::testing::Test {
   void SetUp() override {
     host = std::make_unique<testhost::TestHost>(CopyPluginInto(folder.Path(), L"LumbraFaults.8bf"));
     ASSERT_TRUE(host->Loaded()) << host->LoadError();
-    failAfter = reinterpret_cast<void (*)(long)>(
+    failAfter = reinterpret_cast<void (*)(long, int)>(
         reinterpret_cast<void*>(GetProcAddress(host->Module(), "LumbraFailAllocationAfter")));
     count =
         reinterpret_cast<long (*)()>(reinterpret_cast<void*>(GetProcAddress(host->Module(), "LumbraAllocationCount")));
@@ -206,7 +206,7 @@ class PluginFaultTest : public ::testing::Test {
 
   TempDataFolder folder;
   std::unique_ptr<testhost::TestHost> host;
-  void (*failAfter)(long) = nullptr;
+  void (*failAfter)(long, int) = nullptr;
   long (*count)() = nullptr;
   long (*live)() = nullptr;
 };
@@ -226,16 +226,17 @@ TEST_F(PluginFaultTest, AnAllocationFailingAnywhereInARunEndsItWithMemFullAndNot
   ASSERT_GT(perRun, 10);
 
   int failedStarts = 0, failedContinues = 0;
+  long firstFailingStart = -1;
   const long step = std::max(1L, perRun / 60);
   for (long n = 0; n < perRun; n += step) {
     host->picture = before;
     Record("steady");
-    failAfter(n);
+    failAfter(n, 0);
     const RunResult run = host->Run(false);
-    failAfter(-1);
+    failAfter(-1, 0);
     const std::string what = "allocation " + std::to_string(n);
     if (run.start == host::memFullErr) {
-      ++failedStarts;
+      if (failedStarts++ == 0) firstFailingStart = n;
       EXPECT_FALSE(run.committed) << what;
       EXPECT_EQ(host->picture.planes, before.planes) << what;
     } else if (run.continueResult == host::memFullErr) {
@@ -258,7 +259,17 @@ TEST_F(PluginFaultTest, AnAllocationFailingAnywhereInARunEndsItWithMemFullAndNot
     ExpectSamplesEqual(host->picture, expected, what + ", run after");
     EXPECT_EQ(live(), baseline) << what;
   }
-  EXPECT_GT(failedStarts, 0);
+  ASSERT_GT(failedStarts, 0);
+
+  // Any other exception at the same place ends the run as a cancel.
+  host->picture = before;
+  Record("steady");
+  failAfter(firstFailingStart, 1);
+  const RunResult other = host->Run(false);
+  failAfter(-1, 0);
+  EXPECT_EQ(other.start, host::userCanceledErr);
+  EXPECT_EQ(host->picture.planes, before.planes);
+  EXPECT_EQ(host->LiveHandles(), 0);
 }
 
 TEST_F(PluginFaultTest, AnAllocationFailingInsideTheDialogEndsTheRunWithMemFull) {
@@ -270,18 +281,18 @@ TEST_F(PluginFaultTest, AnAllocationFailingInsideTheDialogEndsTheRunWithMemFull)
   host->picture = before;
   // Fail once the dialog is up, in whatever its windows or its render do next.
   testhost::WindowScript script(kDialogCaption, [&](HWND dialog) {
-    failAfter(0);
+    failAfter(0, 0);
     SendDlgItemMessageW(dialog, IDC_ANTIALIAS, BM_SETCHECK, BST_UNCHECKED, 0);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ANTIALIAS, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_ANTIALIAS)));
     // Should the failure not end it, the test fails below rather than hang here.
     if (!testhost::WaitUntil([&] { return !IsWindowVisible(dialog); }, 5000)) {
-      failAfter(-1);
+      failAfter(-1, 0);
       testhost::ClickButton(dialog, IDC_CANCEL);
     }
   });
   const RunResult run = host->Run(true);
-  failAfter(-1);
+  failAfter(-1, 0);
   EXPECT_TRUE(script.Found());
   EXPECT_EQ(run.start, host::memFullErr);
   EXPECT_FALSE(run.committed);
