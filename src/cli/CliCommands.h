@@ -10,6 +10,7 @@
 
 #include "core/Geometry.h"
 #include "data/Record.h"
+#include "platform/FileSystem.h"
 
 namespace lumbra {
 
@@ -36,6 +37,23 @@ std::vector<Point> ParseRulerPoints(const std::string& text);
 std::vector<int> ParseInts(const std::string& option, const std::string& text, size_t count, const char* form);
 void CheckRange(const std::string& what, long long value, long long min, long long max);
 
+// Where a picture or an SVG goes: "-" is standard output; a symbolic link is followed to the
+// file it names (the link itself stays); a FIFO, a device or another non-regular file is written
+// in place; a regular file, or a new one, is written through an exclusive temporary of its own
+// beside it and moved over it when complete, so a failed run leaves no output behind.
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& path);
+  std::FILE* File();
+  void Commit();
+
+ private:
+  std::string path_;
+  std::FILE* direct_ = nullptr;
+  FilePtr opened_;
+  ReplacingFile replacing_;
+};
+
 void Print(const nlohmann::json& value);
 void SavePng(const Bitmap& bitmap, const std::string& path);
 std::string ColorText(uint32_t argb);  // "#RRGGBB"
@@ -43,6 +61,8 @@ std::string ColorText(uint32_t argb);  // "#RRGGBB"
 // Stored records by name; unlike the dialog's lists, a name that is not stored is an error here
 // rather than a silent fallback.
 void LoadNamed(CLineData& line, RecordKind kind, const std::string& name, const char* what);
+// A CommandError unless `name` can name a record (see IsRecordName).
+void CheckRecordName(const std::string& name, const char* what);
 void LoadPreset(CPresetData& preset, const std::string& name);
 
 struct LayoutOptions {

@@ -1,9 +1,12 @@
+#include <cerrno>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 
 #include "cli/CliCommands.h"
 #include "cli/Png.h"
 #include "data/PresetData.h"
+#include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
 namespace lumbra::cli {
@@ -38,9 +41,48 @@ std::vector<Point> ParseRulerPoints(const std::string& text) {
 
 void Print(const nlohmann::json& value) { std::cout << value.dump() << "\n"; }
 
-void SavePng(const Bitmap& bitmap, const std::string& path) {
+OutputFile::OutputFile(const std::string& path) : path_(path) {
+  if (path == "-") {
+    direct_ = stdout;
+    return;
+  }
+  namespace fs = std::filesystem;
+  fs::path target = PathFromUtf8(path);
+  std::error_code ec;
+  for (int depth = 0; depth < 40 && fs::is_symlink(target, ec); ++depth) {
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  const fs::file_status status = fs::status(target, ec);
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    errno = 0;
+    opened_ = OpenFile(PathToUtf8(target), "wb");
+    if (!opened_) throw CommandError(path + ": " + SystemErrorText(errno ? errno : EIO));
+    direct_ = opened_.get();
+    return;
+  }
   std::string error;
-  if (!WritePng(bitmap, path, error)) throw CommandError(path + ": " + error);
+  if (!replacing_.Open(PathToUtf8(target), ".part", error)) throw CommandError(path + ": " + error);
+}
+
+std::FILE* OutputFile::File() { return direct_ ? direct_ : replacing_.File(); }
+
+void OutputFile::Commit() {
+  std::string error;
+  if (direct_) {
+    errno = 0;
+    if (std::fflush(direct_) != 0) throw CommandError(path_ + ": " + SystemErrorText(errno ? errno : EIO));
+    return;
+  }
+  if (!replacing_.Commit(error)) throw CommandError(path_ + ": " + error);
+}
+
+void SavePng(const Bitmap& bitmap, const std::string& path) {
+  OutputFile output(path);
+  std::string error;
+  if (!WritePng(bitmap, output.File(), error)) throw CommandError(path + ": " + error);
+  output.Commit();
 }
 
 std::vector<int> ParseInts(const std::string& option, const std::string& text, size_t count, const char* form) {
@@ -69,13 +111,21 @@ void CheckRange(const std::string& what, long long value, long long min, long lo
                      std::to_string(max));
 }
 
+void CheckRecordName(const std::string& name, const char* what) {
+  if (!IsRecordName(name))
+    throw CommandError(std::string("\"") + name + "\" cannot name a " + what +
+                       ": names may not be empty, \".\" or \"..\", nor hold /, \\, : or control characters");
+}
+
 void LoadNamed(CLineData& line, RecordKind kind, const std::string& name, const char* what) {
+  CheckRecordName(name, what);
   if (name != kLatestName && !FileExists(RecordPath(kind, name)))
     throw CommandError(std::string("there is no ") + what + " named \"" + name + "\"");
   if (!line.Load(name)) throw CommandError(std::string("the ") + what + " \"" + name + "\" could not be read");
 }
 
 void LoadPreset(CPresetData& preset, const std::string& name) {
+  CheckRecordName(name, "preset");
   if (name != kLatestName && !FileExists(RecordPath(RecordKind::Preset, name)))
     throw CommandError("there is no preset named \"" + name + "\"");
   if (!preset.Load(name)) throw CommandError("the preset \"" + name + "\" could not be read");

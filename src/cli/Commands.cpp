@@ -2,8 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <regex>
 
 #include "cli/CliCommands.h"
+#include "cli/Png.h"
 #include "data/Record.h"
 #include "platform/MessageService.h"
 
@@ -24,6 +26,23 @@ CLI::App* AddSaveCommand(CLI::App& app, const std::string& kind, std::string& na
   return save;
 }
 
+// Numbers on the command line are plain decimals: no hexadecimal or octal forms, no "nan" or
+// "inf", which the parser would otherwise take.
+const CLI::Validator kDecimal(
+    [](std::string& text) -> std::string {
+      static const std::regex decimal(R"([+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+))");
+      return std::regex_match(text, decimal) ? std::string() : "\"" + text + "\" is not a decimal number";
+    },
+    "DECIMAL");
+
+void RequireDecimals(CLI::App& app) {
+  for (CLI::Option* option : app.get_options()) {
+    const std::string type = option->get_type_name();
+    if (type == "INT" || type == "UINT" || type == "FLOAT") option->check(kDecimal);
+  }
+  for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) RequireDecimals(*sub);
+}
+
 }  // namespace
 
 int RunLumbra(int argc, char** argv) {
@@ -32,6 +51,8 @@ int RunLumbra(int argc, char** argv) {
   app.fallthrough();  // --data may also follow the command
   std::string dataFolder;
   app.add_option("--data", dataFolder, "Data folder (default: $LUMBRA_DATA, else $XDG_DATA_HOME/lumbra)");
+  uint64_t maxPixels = kDefaultPixelLimit;
+  app.add_option("--max-pixels", maxPixels, "Largest picture or mask read, in pixels (default 200000000)");
 
   std::string listWhat;
   auto* list = app.add_subcommand("list", "List the stored names of a kind");
@@ -125,6 +146,7 @@ int RunLumbra(int argc, char** argv) {
   auto* png = outline->add_option("--png", o.png, "Also draw into this PNG file");
   outline->add_flag("--preview", o.preview, "Draw the ruler's preview instead of the stroke")->needs(png);
 
+  RequireDecimals(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -142,6 +164,7 @@ int RunLumbra(int argc, char** argv) {
     ~Restore() { SetMessageService(nullptr); }
   } restore;
   if (!dataFolder.empty()) SetDataFolder(dataFolder);
+  SetPngPixelLimit(maxPixels);
 
   try {
     if (*list) List(listWhat);

@@ -95,14 +95,10 @@ struct Mask {
 std::optional<Mask> LoadMask(const std::string& path, int width, int height) {
   if (path.empty()) return std::nullopt;
   Mask mask;
-  int w = 0, h = 0;
   std::string error;
-  mask.bytes = ReadPngMask(path, w, h, error);
+  mask.bytes = ReadPngMask(path, width, height, error);
   if (mask.bytes.empty()) throw CommandError(path + ": " + error);
-  if (w != width || h != height)
-    throw CommandError(path + ": the mask is " + std::to_string(w) + " x " + std::to_string(h) + ", the picture " +
-                       std::to_string(width) + " x " + std::to_string(height));
-  mask.info = {mask.bytes.data(), w, h, w};
+  mask.info = {mask.bytes.data(), width, height, width};
   return mask;
 }
 
@@ -132,26 +128,6 @@ void Place(const RenderOptions& o) {
       });
   Print({{"steps", summary.steps}, {"total", FloatJson(static_cast<float>(summary.total))}});
 }
-
-// A file written beside its final path and moved there only when complete, so that a failed
-// run leaves no output behind.
-class OutputFile {
- public:
-  explicit OutputFile(std::string path) : path_(std::move(path)), temporary_(path_ + ".part") {}
-  ~OutputFile() {
-    if (!done_) RemoveFile(temporary_);
-  }
-  const std::string& Temporary() const { return temporary_; }
-  void Commit() {
-    std::string error;
-    if (!MoveReplacing(temporary_, path_, error)) throw CommandError(path_ + ": " + error);
-    done_ = true;
-  }
-
- private:
-  std::string path_, temporary_;
-  bool done_ = false;
-};
 
 std::string SvgPath(const std::vector<PointF>& polygon) {
   std::string d;
@@ -204,19 +180,18 @@ void Render(const RenderOptions& o) {
 
   if (!o.linesOnly) ComposeOver(picture, layer);
   OutputFile output(o.output);
-  if (!WritePng(o.linesOnly ? layer : picture, output.Temporary(), error)) throw CommandError(o.output + ": " + error);
+  if (!WritePng(o.linesOnly ? layer : picture, output.File(), error)) throw CommandError(o.output + ": " + error);
   if (!o.svg.empty()) {
     OutputFile vector(o.svg);
-    FilePtr file = OpenFile(vector.Temporary(), "wb");
-    if (!file) throw CommandError(o.svg + ": " + SystemErrorText(errno));
+    std::FILE* file = vector.File();
     std::string text =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
         std::to_string(picture.Width()) + "\" height=\"" + std::to_string(picture.Height()) + "\" viewBox=\"0 0 " +
         std::to_string(picture.Width()) + " " + std::to_string(picture.Height()) + "\" fill-rule=\"nonzero\">\n" + svg +
         "</svg>\n";
-    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() || std::fflush(file.get()) != 0)
-      throw CommandError(o.svg + ": " + SystemErrorText(errno));
-    file.reset();
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
+      throw CommandError(o.svg + ": " + SystemErrorText(errno ? errno : EIO));
     vector.Commit();
   }
   output.Commit();

@@ -10,15 +10,26 @@
 
 namespace lumbra {
 
+namespace {
+uint64_t g_pixelLimit = kDefaultPixelLimit;
+}  // namespace
+
+void SetPngPixelLimit(uint64_t pixels) { g_pixelLimit = pixels; }
+uint64_t PngPixelLimit() { return g_pixelLimit; }
+
 bool WritePng(const Bitmap& bitmap, const std::string& path, std::string& error) {
-  if (!bitmap.Ok()) {
-    error = "no picture to write";
-    return false;
-  }
   errno = 0;
   FilePtr file = OpenFile(path, "wb");
   if (!file) {
     error = SystemErrorText(errno);
+    return false;
+  }
+  return WritePng(bitmap, file.get(), error);
+}
+
+bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
+  if (!bitmap.Ok()) {
+    error = "no picture to write";
     return false;
   }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -36,7 +47,7 @@ bool WritePng(const Bitmap& bitmap, const std::string& path, std::string& error)
     error = "cannot write the PNG file";
     return false;
   }
-  png_init_io(png, file.get());
+  png_init_io(png, file);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -54,7 +65,7 @@ bool WritePng(const Bitmap& bitmap, const std::string& path, std::string& error)
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   errno = 0;
-  if (std::fflush(file.get()) != 0) {
+  if (std::fflush(file) != 0) {
     error = SystemErrorText(errno);
     return false;
   }
@@ -70,10 +81,14 @@ struct RgbaImage {
   std::vector<png_byte> pixels;
 };
 
-// A hard limit on what we try to decode: 30000 x 30000 pixels.
-constexpr png_uint_32 kMaxSide = 30000;
+std::string SizeText(uint64_t width, uint64_t height) { return std::to_string(width) + " x " + std::to_string(height); }
 
-bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error) {
+// Decodes the PNG at `path`; with `expected` (width, height) a picture of another size is refused
+// from its header, before anything is decoded. Nothing is allocated before the header has been
+// checked against the pixel limit, and no C++ object is made between setjmp and libpng's calls,
+// so an error in the file (which jumps back) leaves nothing behind.
+bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error, const int* expected = nullptr) {
+  error.clear();
   errno = 0;
   FilePtr file = OpenFile(path, "rb");
   if (!file) {
@@ -92,6 +107,7 @@ bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error) {
     error = "out of memory";
     return false;
   }
+  std::vector<png_bytep> rows;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
     error = "the PNG file is damaged or unsupported";
@@ -99,10 +115,24 @@ bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error) {
   }
   png_init_io(png, file.get());
   png_set_sig_bytes(png, 8);
-  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);  // the sizes are checked here, with our messages
   png_read_info(png, info);
   const png_uint_32 width = png_get_image_width(png, info);
   const png_uint_32 height = png_get_image_height(png, info);
+  const uint64_t pixels = uint64_t{width} * height;
+  if (expected && (width != static_cast<png_uint_32>(expected[0]) || height != static_cast<png_uint_32>(expected[1]))) {
+    error = "the mask is " + SizeText(width, height) + ", the picture " + SizeText(expected[0], expected[1]);
+  } else if (pixels > g_pixelLimit) {
+    error = "the picture is " + SizeText(width, height) + " (" + std::to_string(pixels) +
+            " pixels), more than the limit of " + std::to_string(g_pixelLimit) + " pixels (raise it with --max-pixels)";
+  } else if (width > static_cast<png_uint_32>(Bitmap::kMaxSide) || height > static_cast<png_uint_32>(Bitmap::kMaxSide)) {
+    error = "the picture is " + SizeText(width, height) + "; a side may be at most " + std::to_string(Bitmap::kMaxSide) +
+            " pixels";
+  }
+  if (!error.empty()) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    return false;
+  }
   const int colorType = png_get_color_type(png, info);
   image.hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
   png_set_expand(png);
@@ -114,13 +144,13 @@ bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error) {
   image.width = static_cast<int>(width);
   image.height = static_cast<int>(height);
   try {
-    image.pixels.resize(static_cast<size_t>(width) * height * 4);
+    image.pixels.resize(static_cast<size_t>(pixels) * 4);
+    rows.resize(height);
   } catch (const std::bad_alloc&) {
     png_destroy_read_struct(&png, &info, nullptr);
-    error = "not enough memory for a picture of " + std::to_string(width) + " x " + std::to_string(height);
+    error = "not enough memory for a picture of " + SizeText(width, height);
     return false;
   }
-  std::vector<png_bytep> rows(height);
   for (png_uint_32 y = 0; y < height; ++y) rows[y] = &image.pixels[static_cast<size_t>(y) * width * 4];
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
@@ -151,11 +181,10 @@ Bitmap ReadPng(const std::string& path, std::string& error) {
   return bitmap;
 }
 
-std::vector<uint8_t> ReadPngMask(const std::string& path, int& width, int& height, std::string& error) {
+std::vector<uint8_t> ReadPngMask(const std::string& path, int width, int height, std::string& error) {
   RgbaImage image;
-  if (!ReadRgba(path, image, error)) return {};
-  width = image.width;
-  height = image.height;
+  const int expected[2] = {width, height};
+  if (!ReadRgba(path, image, error, expected)) return {};
   std::vector<uint8_t> mask(static_cast<size_t>(width) * height);
   for (size_t i = 0; i < mask.size(); ++i) {
     const png_byte* p = &image.pixels[i * 4];

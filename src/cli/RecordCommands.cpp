@@ -86,9 +86,26 @@ void SaveLayout(const LayoutOptions& o) {
   if (!layout.Save(o.name, o.asLatest)) throw CommandError("the layout was not saved");
 }
 
+// The stored preset `name` with its own layout and ruler (unless others are given): a record it
+// names that cannot be loaded is an error, never the silent "latest" that would then be saved.
+void LoadPresetStrictly(CPresetData& preset, const PresetOptions& o) {
+  CheckRecordName(o.from, "preset");
+  const std::string path = RecordPath(RecordKind::Preset, o.from);
+  if (o.from == kLatestName && !FileExists(path)) return;  // the working preset: the defaults
+  if (!FileExists(path)) throw CommandError("there is no preset named \"" + o.from + "\"");
+  std::string layoutName, rulerName;
+  try {
+    preset.ReadFile(path, &layoutName, &rulerName);
+  } catch (const FileError& error) {
+    throw CommandError(path + "\n" + error.what());
+  }
+  if (o.layout.empty()) LoadNamed(preset.layout, RecordKind::Layout, layoutName, "layout");
+  if (o.ruler.empty()) LoadNamed(preset.ruler, RecordKind::Ruler, rulerName, "ruler");
+}
+
 void SavePreset(const PresetOptions& o) {
   CPresetData preset;
-  if (!o.from.empty()) LoadPreset(preset, o.from);
+  if (!o.from.empty()) LoadPresetStrictly(preset, o);
   if (!o.layout.empty()) LoadNamed(preset.layout, RecordKind::Layout, o.layout, "layout");
   if (!o.ruler.empty()) LoadNamed(preset.ruler, RecordKind::Ruler, o.ruler, "ruler");
   if (!o.color.empty()) {

@@ -1,5 +1,6 @@
 #include "data/PresetData.h"
 
+#include <cstdio>
 #include <optional>
 
 #include "data/Messages.h"
@@ -9,11 +10,18 @@
 namespace lumbra {
 namespace {
 
-// The names inside preset files are code page 932.
+// The names inside preset files are code page 932. Bytes that are no code page 932 text come back
+// written as \xNN escapes: never a record name, so loading it is refused with a message that
+// shows the bytes, and the rest of the preset still loads.
 std::string NameFromFile(const std::string& cp932) {
-  std::optional<std::string> utf8 = Cp932ToUtf8(cp932);
-  if (!utf8) throw FileError(text::kTruncatedFile);
-  return *utf8;
+  if (std::optional<std::string> utf8 = Cp932ToUtf8(cp932)) return *utf8;
+  std::string escaped;
+  char hex[5];
+  for (const char c : cp932) {
+    std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+    escaped += hex;
+  }
+  return escaped;
 }
 
 void WriteName(RecordWriter& writer, const std::string& utf8) {

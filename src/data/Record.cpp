@@ -57,6 +57,15 @@ const char* RecordExtension(RecordKind kind) {
   return extensions[static_cast<int>(kind)];
 }
 
+bool IsRecordName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (const char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == ':') return false;
+  }
+  return true;
+}
+
 std::string RecordPath(RecordKind kind, std::string_view name) {
   return GetDataFolder() + RecordSubfolder(kind) + std::string(name) + RecordExtension(kind);
 }
@@ -103,7 +112,12 @@ bool PrepareRecordPath(int kind, bool asLatest, std::string& name) {
       ShowMessage(Format(text::kNameNotRepresentable, name), text::kCaptionNotice, MessageIcon::Warning);
       return false;
     }
+    const std::string asked = name;
     name = *Cp932ToUtf8(TrimReservedCp932(*cp932));
+    if (!IsRecordName(name)) {
+      ShowMessage(Format(text::kNameNotRepresentable, asked), text::kCaptionNotice, MessageIcon::Warning);
+      return false;
+    }
     if (name == kLatestName) {
       ShowMessage(Format(text::kReservedName, kLatestName), text::kCaptionNotice, MessageIcon::Warning);
       return false;
@@ -126,7 +140,7 @@ std::vector<std::string> ListRecordNames(RecordKind kind) {
     if (file.size() < extension.size() || file.compare(file.size() - extension.size(), extension.size(), extension))
       continue;
     std::string title = file.substr(0, file.size() - extension.size());
-    if (title == kLatestName) continue;
+    if (title == kLatestName || !IsRecordName(title)) continue;
     names.push_back(std::move(title));
   }
   if (!DirectoryOrderIsStable()) {

@@ -25,14 +25,21 @@ const char* RecordExtension(RecordKind kind);
 void EnsureRecordFolder(RecordKind kind);
 
 // Turns a record name into the full path to write. With asLatest the name becomes "latest";
-// otherwise reserved characters are trimmed from both ends, "latest" is refused and an existing
-// file is overwritten only when the user agrees. False means nothing may be written.
+// otherwise reserved characters are trimmed from both ends, a name that is not a record name or
+// is "latest" is refused with a message, and an existing file is overwritten only when the user
+// agrees. False means nothing may be written.
 bool PrepareRecordPath(int kind, bool asLatest, std::string& name);
+
+// Whether `name` (UTF-8) can name a record: not empty, not "." or "..", no path separator (/ or
+// \), no colon and no control character (NUL, newline...). Names from anywhere (command line,
+// name entry, record files) pass here before they reach a path, so none leads out of the folder.
+bool IsRecordName(std::string_view name);
 
 // Full path of a record (no checks): data folder + subfolder + name + extension.
 std::string RecordPath(RecordKind kind, std::string_view name);
 
-// The stored names of a kind ("latest" is never among them).
+// The stored names of a kind ("latest" and files whose names are no record names are never among
+// them).
 std::vector<std::string> ListRecordNames(RecordKind kind);
 
 // Trims backslash, slash, colon, asterisk, question mark, double quote, less-than, greater-than

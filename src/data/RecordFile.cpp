@@ -65,21 +65,14 @@ std::string ReadRecordString(RecordReader& reader) {
   return bytes;
 }
 
-RecordWriter::RecordWriter(std::string path) : path_(std::move(path)), temporary_(path_ + ".saving") {
-  errno = 0;
-  file_ = OpenFile(temporary_, "wb");
-  if (!file_) ThrowSystemError(errno);
-}
-
-RecordWriter::~RecordWriter() {
-  if (committed_) return;
-  file_.reset();
-  RemoveFile(temporary_);
+RecordWriter::RecordWriter(std::string path) {
+  std::string error;
+  if (!file_.Open(path, ".saving", error)) throw FileError(error);
 }
 
 void RecordWriter::Write(const void* data, size_t size) {
   errno = 0;
-  if (size != 0 && std::fwrite(data, 1, size, file_.get()) != size) ThrowSystemError(errno);
+  if (size != 0 && std::fwrite(data, 1, size, file_.File()) != size) ThrowSystemError(errno);
 }
 
 void RecordWriter::WriteByte(uint8_t value) { Write(&value, 1); }
@@ -105,13 +98,8 @@ void WriteRecordString(RecordWriter& writer, std::string_view bytes) {
 }
 
 void RecordWriter::Commit() {
-  errno = 0;
-  if (std::fflush(file_.get()) != 0) ThrowSystemError(errno);
-  std::FILE* file = file_.release();
-  if (std::fclose(file) != 0) ThrowSystemError(errno);
   std::string error;
-  if (!MoveReplacing(temporary_, path_, error)) throw FileError(error);
-  committed_ = true;
+  if (!file_.Commit(error)) throw FileError(error);
 }
 
 namespace {
@@ -143,8 +131,16 @@ bool SaveRecordFile(RecordKind kind, const std::string& name, bool asLatest,
 }
 
 bool LoadRecordFile(RecordKind kind, const std::string& name, const RecordLoader& loader) {
-  const std::string path = RecordPath(kind, name);
   const bool isLatest = name == kLatestName;
+  // A name that could lead out of the folder (or name no file) counts as a missing record.
+  if (!IsRecordName(name)) {
+    std::string message = text::kNameNotRepresentable;
+    message.replace(message.find("%s"), 2, name);
+    ShowMessage(message + text::kLoadingLatest, text::kCaptionReadError, MessageIcon::Warning);
+    loader.loadLatest();
+    return false;
+  }
+  const std::string path = RecordPath(kind, name);
   if (isLatest && !FileExists(path)) {
     loader.setDefaults();
     return true;

@@ -35,12 +35,13 @@ class RecordReader {
   uint64_t position_ = 0;
 };
 
-// Writes a record into a temporary file beside its path; Commit replaces the record in one
-// step, so a failed save never destroys the record that was there before.
+// Writes a record into a temporary file of its own beside its path; Commit replaces the record in
+// one step, so a failed save never destroys the record that was there before, and concurrent
+// saves leave one whole record.
 class RecordWriter {
  public:
   explicit RecordWriter(std::string path);
-  ~RecordWriter();  // removes the temporary file unless committed
+  ~RecordWriter() = default;  // the temporary file goes unless committed
   RecordWriter(const RecordWriter&) = delete;
   RecordWriter& operator=(const RecordWriter&) = delete;
 
@@ -51,10 +52,7 @@ class RecordWriter {
   void Commit();
 
  private:
-  std::string path_;
-  std::string temporary_;
-  FilePtr file_;
-  bool committed_ = false;
+  ReplacingFile file_;
 };
 
 // A record string: unsigned 16-bit little-endian byte count, then the bytes (code page 932,

@@ -1,6 +1,9 @@
 #include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -19,6 +22,24 @@ std::string SystemErrorText(int errorNumber) {
 }
 
 FilePtr OpenFile(const std::string& path, const char* mode) { return FilePtr(std::fopen(path.c_str(), mode)); }
+
+FilePtr CreateExclusiveFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (!file) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+  }
+  return FilePtr(file);
+}
+
+bool SyncFile(std::FILE* file) { return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0; }
+
+int CurrentProcessId() { return static_cast<int>(::getpid()); }
+
+bool ProcessIsRunning(int pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
 
 bool MoveReplacing(const std::string& from, const std::string& to, std::string& error) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;

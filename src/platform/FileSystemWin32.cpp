@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
@@ -23,10 +26,52 @@ FilePtr OpenFile(const std::string& path, const char* mode) {
   return FilePtr(_wfopen(widePath.c_str(), wideMode.c_str()));
 }
 
+FilePtr CreateExclusiveFile(const std::string& path) {
+  const std::wstring widePath = PathFromUtf8(path).wstring();
+  HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    errno = GetLastError() == ERROR_FILE_EXISTS ? EEXIST : EACCES;
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY | _O_WRONLY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "wb");
+  if (!file) _close(fd);
+  return FilePtr(file);
+}
+
+bool SyncFile(std::FILE* file) {
+  if (std::fflush(file) != 0) return false;
+  if (FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))))) return true;
+  errno = EIO;
+  return false;
+}
+
+int CurrentProcessId() { return static_cast<int>(GetCurrentProcessId()); }
+
+bool ProcessIsRunning(int pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+}
+
 bool MoveReplacing(const std::string& from, const std::string& to, std::string& error) {
   const std::wstring source = PathFromUtf8(from).wstring();
   const std::wstring target = PathFromUtf8(to).wstring();
-  if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  // Another process reading the record holds it open for a moment: try again for a while.
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD code = GetLastError();
+    if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) break;
+    Sleep(20);
+  }
   const DWORD code = GetLastError();
   wchar_t buffer[500] = {};
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,

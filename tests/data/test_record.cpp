@@ -2,6 +2,7 @@
 
 #include "data/Record.h"
 #include "data/RecordFile.h"
+#include "data/RulerData.h"
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"
 
@@ -26,10 +27,34 @@ TEST_F(RecordNames, TrimsReservedCharactersFromBothEndsOnly) {
   std::string name = "?abc/";
   ASSERT_TRUE(PrepareRecordPath(2, false, name));
   EXPECT_EQ(name, RulerPath("abc"));
-  name = "a/b";  // inside the name it stays
-  ASSERT_TRUE(PrepareRecordPath(2, false, name));
-  EXPECT_EQ(name, RulerPath("a/b"));
   EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(RecordNames, NamesThatCouldLeaveTheFolderAreRefusedEverywhere) {
+  // Saving: a separator, a colon or a control character inside, or a name of dots, is refused with
+  // the message that names it.
+  for (const std::string& bad : std::vector<std::string>{"a/b", "../../escape", "a\\b", "c:d", std::string("nul\0x", 5), "new\nline", "..", "."}) {
+    std::string name = bad;
+    messages.messages.clear();
+    EXPECT_FALSE(PrepareRecordPath(2, false, name)) << bad;
+    ASSERT_EQ(messages.messages.size(), 1u) << bad;
+    EXPECT_NE(messages.messages[0].text.find("登録名に使えない文字"), std::string::npos) << bad;
+  }
+  EXPECT_FALSE(IsRecordName(""));
+  EXPECT_TRUE(IsRecordName("集中線 2"));
+  EXPECT_TRUE(IsRecordName("a.b"));
+  // Loading: such a name counts as a missing record; the working record is loaded instead.
+  CRulerData ruler;
+  ruler.GetPoints() = {{0, 0}, {50, 40}, {100, 0}};
+  ASSERT_TRUE(ruler.Save("", true));
+  WriteBytes(data.Path() + "outside.qmfruler", ReadBytes(RulerPath("latest")));
+  messages.messages.clear();
+  CRulerData loaded;
+  EXPECT_FALSE(loaded.Load("../outside"));
+  ASSERT_EQ(messages.messages.size(), 1u);
+  EXPECT_EQ(messages.messages[0].caption, "ファイル読み込みエラー");
+  EXPECT_NE(messages.messages[0].text.find("[../outside]"), std::string::npos);
+  EXPECT_EQ(loaded.GetPoints(), ruler.GetPoints());  // "latest", not the file outside
 }
 
 TEST_F(RecordNames, NeverSplitsADoubleByteCharacter) {
@@ -94,10 +119,11 @@ TEST_F(RecordNames, UnknownKindFailsSilently) {
 TEST_F(RecordNames, ListsStoredNamesSortedWithoutLatestOrOtherFiles) {
   EnsureRecordFolder(RecordKind::Ruler);
   for (const char* file :
-       {"b.qmfruler", "a.qmfruler", "latest.qmfruler", "c.qmflayout", ".qmfruler", "x.qmfruler.saving"})
+       {"b.qmfruler", "a.qmfruler", "latest.qmfruler", "c.qmflayout", ".qmfruler", "x.qmfruler.saving",
+        "two\nlines.qmfruler"})
     WriteBytes(data.Path() + "ruler" + PathSeparator() + file, {0});
   MakeDirectory(data.Path() + "ruler" + PathSeparator() + "dir.qmfruler");
-  EXPECT_EQ(ListRecordNames(RecordKind::Ruler), (std::vector<std::string>{"", "a", "b"}));
+  EXPECT_EQ(ListRecordNames(RecordKind::Ruler), (std::vector<std::string>{"a", "b"}));
   EXPECT_TRUE(ListRecordNames(RecordKind::Preset).empty());
 }
 

@@ -183,18 +183,36 @@ TEST_F(Ruler, UnreadableRecordReportsTheSystemError) {
   EXPECT_GT(text.find("\r\n最近保存"), head.size());  // some error text in between
 }
 
-TEST_F(Ruler, FailedSaveReportsAndKeepsTheOldRecord) {
+TEST_F(Ruler, FailedSaveReportsAndLeavesNothingBehind) {
   CRulerData r;
   ASSERT_TRUE(r.Save("", true));
-  // Block the temporary file with a directory of its name.
-  ASSERT_TRUE(MakeDirectory(Path("latest") + ".saving"));
+  // A directory where the record goes: the finished temporary cannot replace it.
+  ASSERT_TRUE(RemoveFile(Path("latest")));
+  ASSERT_TRUE(MakeDirectory(Path("latest")));
+  WriteBytes(Path("latest") + PathSeparator() + "inside", {1, 2});
   r.GetPoints().push_back({1, 1});
   EXPECT_FALSE(r.Save("", true));
   ASSERT_EQ(messages.messages.size(), 1u);
   EXPECT_EQ(messages.messages[0].caption, "ファイル書き込みエラー");
   EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
   EXPECT_EQ(messages.messages[0].text.find(Path("latest") + "\r\n"), 0u);
-  EXPECT_EQ(ReadBytes(Path("latest")), kDefaultRulerFile);
+  EXPECT_EQ(ReadBytes(Path("latest") + PathSeparator() + "inside"), (Bytes{1, 2}));
+  EXPECT_EQ(ListFiles(data.Path() + "ruler"), std::vector<std::string>{});  // no temporary left
+}
+
+TEST_F(Ruler, SavesUseTheirOwnTemporaryAndClearWhatKilledSavesLeft) {
+  CRulerData r;
+  // What a killed save left: one from a process that no longer runs, one in the name earlier
+  // versions used; a planted link where a temporary might go is never followed.
+  MakeDirectory(data.Path() + "ruler");
+  WriteBytes(Path("x") + ".saving-999999999-0", {1});
+  WriteBytes(Path("x") + ".saving", {1});
+  WriteBytes(Path("x") + ".saving-" + std::to_string(CurrentProcessId()) + "-7", {1});  // a running save's
+  ASSERT_TRUE(r.Save("x", false));
+  EXPECT_FALSE(FileExists(Path("x") + ".saving-999999999-0"));
+  EXPECT_FALSE(FileExists(Path("x") + ".saving"));
+  EXPECT_TRUE(FileExists(Path("x") + ".saving-" + std::to_string(CurrentProcessId()) + "-7"));
+  EXPECT_EQ(ReadBytes(Path("x")), kDefaultRulerFile);
 }
 
 TEST_F(Ruler, DataFolderThatCannotBeCreatedGivesAWriteError) {
