@@ -113,7 +113,7 @@ void CheckRange(const std::string& what, long long value, long long min, long lo
 
 void CheckRecordName(const std::string& name, const char* what) {
   if (!IsRecordName(name))
-    throw CommandError(std::string("\"") + name + "\" cannot name a " + what +
+    throw CommandError(std::string("\"") + DisplayName(name) + "\" cannot name a " + what +
                        ": names may not be empty, \".\" or \"..\", nor hold /, \\, : or control characters");
 }
 

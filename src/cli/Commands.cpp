@@ -37,8 +37,10 @@ const CLI::Validator kDecimal(
 
 void RequireDecimals(CLI::App& app) {
   for (CLI::Option* option : app.get_options()) {
+    // The type name carries the descriptions of the option's checks after it ("FLOAT:FLOAT in ...").
     const std::string type = option->get_type_name();
-    if (type == "INT" || type == "UINT" || type == "FLOAT") option->check(kDecimal);
+    const auto is = [&](const char* name) { return type.rfind(name, 0) == 0; };
+    if (is("INT") || is("UINT") || is("FLOAT")) option->check(kDecimal);
   }
   for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) RequireDecimals(*sub);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 
@@ -66,6 +67,21 @@ bool IsRecordName(std::string_view name) {
   return true;
 }
 
+std::string DisplayName(std::string_view name) {
+  std::string shown;
+  for (const char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      shown += hex;
+    } else {
+      shown += ch;
+    }
+  }
+  return shown;
+}
+
 std::string RecordPath(RecordKind kind, std::string_view name) {
   return GetDataFolder() + RecordSubfolder(kind) + std::string(name) + RecordExtension(kind);
 }
@@ -115,7 +131,7 @@ bool PrepareRecordPath(int kind, bool asLatest, std::string& name) {
     const std::string asked = name;
     name = *Cp932ToUtf8(TrimReservedCp932(*cp932));
     if (!IsRecordName(name)) {
-      ShowMessage(Format(text::kNameNotRepresentable, asked), text::kCaptionNotice, MessageIcon::Warning);
+      ShowMessage(Format(text::kNameNotRepresentable, DisplayName(asked)), text::kCaptionNotice, MessageIcon::Warning);
       return false;
     }
     if (name == kLatestName) {

@@ -135,7 +135,7 @@ bool LoadRecordFile(RecordKind kind, const std::string& name, const RecordLoader
   // A name that could lead out of the folder (or name no file) counts as a missing record.
   if (!IsRecordName(name)) {
     std::string message = text::kNameNotRepresentable;
-    message.replace(message.find("%s"), 2, name);
+    message.replace(message.find("%s"), 2, DisplayName(name));
     ShowMessage(message + text::kLoadingLatest, text::kCaptionReadError, MessageIcon::Warning);
     loader.loadLatest();
     return false;

@@ -10,6 +10,7 @@
 #include "cli/Png.h"
 #include "engine/Compose.h"
 #include "platform/FileSystem.h"
+#include "cli/CliFixture.h"
 #include "support/TestSupport.h"
 
 namespace lumbra {
@@ -18,33 +19,6 @@ namespace {
 using test::ReadBytes;
 using test::TempDataFolder;
 using test::WriteBytes;
-
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-class Cli : public ::testing::Test {
- protected:
-  TempDataFolder data;
-
-  Result Run(const std::string& args) {
-    const std::string errFile = data.File("stderr.txt");
-    const std::string command = std::string(LUMBRA_CLI_PATH) + " " + args + " 2>" + errFile;
-    Result result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-    return result;
-  }
-  std::string Data() { return "--data '" + data.Path() + "'"; }
-};
 
 TEST_F(Cli, SavesListsAndShowsRulers) {
   Result r = Run(Data() + " ruler save wave --points '0,0;50,-40;100,0' --curve");
