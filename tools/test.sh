@@ -51,6 +51,8 @@ seed fuzz_point_file header '\xef\xbb\xbfx,y\n-5,2147483647\n1,2,3\n'
 for target in build/fuzz/fuzz_*; do
   name=$(basename "$target")
   mkdir -p "$corpus/$name"
+  # Seed files kept in the tree (binary ones, such as pictures).
+  if [ -d "tests/fuzz/seeds/$name" ]; then cp tests/fuzz/seeds/"$name"/* "$corpus/$name/"; fi
   log="$corpus/$name.log"
   if ! "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=1024 -print_final_stats=1 "$corpus/$name" >"$log" 2>&1; then
     tail -n 40 "$log"
