@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csetjmp>
+#include <memory>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -78,8 +79,21 @@ namespace {
 struct RgbaImage {
   int width = 0, height = 0;
   bool hasAlpha = false;
-  std::vector<png_byte> pixels;
+  // Not cleared first: a file that ends early fails without the whole picture's memory touched.
+  std::unique_ptr<png_byte[]> pixels;
 };
+
+// libpng's own words for what is wrong, kept for our message instead of printed; then back to the
+// reader's setjmp.
+struct PngProblem {
+  char text[200] = {};
+};
+[[noreturn]] void OnPngError(png_structp png, png_const_charp message) {
+  auto* problem = static_cast<PngProblem*>(png_get_error_ptr(png));
+  if (problem && message) std::snprintf(problem->text, sizeof problem->text, "%s", message);
+  png_longjmp(png, 1);
+}
+void OnPngWarning(png_structp, png_const_charp) {}
 
 std::string SizeText(uint64_t width, uint64_t height) { return std::to_string(width) + " x " + std::to_string(height); }
 
@@ -100,7 +114,8 @@ bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error, con
     error = "not a PNG file";
     return false;
   }
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  PngProblem problem;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &problem, &OnPngError, &OnPngWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_read_struct(&png, nullptr, nullptr);
@@ -110,7 +125,8 @@ bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error, con
   std::vector<png_bytep> rows;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    error = "the PNG file is damaged or unsupported";
+    error = std::string("the PNG file is damaged or unsupported") + (problem.text[0] ? " (" : "") + problem.text +
+            (problem.text[0] ? ")" : "");
     return false;
   }
   png_init_io(png, file.get());
@@ -144,7 +160,7 @@ bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error, con
   image.width = static_cast<int>(width);
   image.height = static_cast<int>(height);
   try {
-    image.pixels.resize(static_cast<size_t>(pixels) * 4);
+    image.pixels.reset(new png_byte[static_cast<size_t>(pixels) * 4]);
     rows.resize(height);
   } catch (const std::bad_alloc&) {
     png_destroy_read_struct(&png, &info, nullptr);
