@@ -125,8 +125,20 @@ void AppendJoin(std::vector<PointF>& side, const CircleData& c, const PointF& pr
     }
   }
 
+  // Tangents that turn back on themselves cross far away, up to the ends of the float range: a
+  // mitre longer than kMitreLimit radii is cut off square (a bevel from one tangent's end to the
+  // other's), so every outline point stays within the stroke's reach.
+  const double mx = static_cast<double>(mitre.point.x) - c.x;
+  const double my = static_cast<double>(mitre.point.y) - c.y;
+  const double limit = static_cast<double>(kMitreLimit) * c.r;
+  const bool tooLong = !(mx * mx + my * my <= limit * limit);
+
   if (roundBends && !mitre.hit && !NearlySamePoint(c, prevEnd, nextStart)) {
-    if (!AppendArc(side, c, prevEnd, nextStart, increasing)) side.push_back(mitre.point);
+    if (AppendArc(side, c, prevEnd, nextStart, increasing)) return;
+  }
+  if (tooLong) {
+    side.push_back(prevEnd);
+    if (!(nextStart == prevEnd)) side.push_back(nextStart);
     return;
   }
   side.push_back(mitre.point);

@@ -54,6 +54,10 @@ inline constexpr uint8_t kOutlineCurve = 1;
 // radii up to 1 / kMinArcStep pixels keep the one-pixel step).
 inline constexpr float kMinArcStep = 1.0f / 16384.0f;
 
+// The longest mitre at a join, in radii of the circle there (10: bends sharper than about 11.5
+// degrees are cut square); a longer one is bevelled.
+inline constexpr float kMitreLimit = 10.0f;
+
 // (u cos a - v sin a, u sin a + v cos a).
 PointF RotatePoint(float u, float v, float sinA, float cosA);
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
+#include "data/RulerData.h"
 #include "engine/Outline.h"
 
 namespace lumbra {
@@ -258,6 +260,48 @@ TEST(OutlineRobustness, SlopedAndLongRulersStayOnTheirCircles) {
   for (int i = 0; i < 20000; ++i) zigzag.push_back({i / 200, (i % 2) * 100});
   EXPECT_LE(Outline(Pen(true), zigzag, 2000, 100, 10).size(), zigzag.size() * 40);
   EXPECT_LE(Outline(Pen(true), kDefaultRuler, 2000, 20, 1e9f).size(), 2 * size_t(kPi / kMinArcStep) + 8);
+}
+
+// Rulers that turn back on themselves made the crossing of their tangents land up to 10^9 px
+// away ("7,-35;7,-74;7,44" gave y = -861174528). Over many random rulers, seeded, every outline
+// point stays within the stroke's reach: the box of its scaled points, widened by the longest
+// mitre the joins allow.
+TEST(OutlineRobustness, EveryPointStaysWithinTheStrokesReach) {
+  CRulerData reported;
+  reported.GetPoints() = {{7, -35}, {7, -74}, {7, 44}};
+  reported.SetMillPen(false);
+  reported.SetTaperStart(31);
+  reported.SetLengthPercent(72);
+  std::vector<PointF> outline;
+  reported.BuildOutline(reported.GetPoints(), 118, 24, 29, outline);
+  for (const PointF& p : outline) EXPECT_LT(std::fabs(p.y), 24 + 29 * kMitreLimit) << p.x << "," << p.y;
+
+  std::mt19937 random(20261208);
+  int checked = 0;
+  for (int i = 0; i < 50000; ++i) {
+    CRulerData ruler;
+    std::vector<Point> points(2 + random() % 5);
+    for (Point& p : points) p = {static_cast<int32_t>(random() % 101), static_cast<int32_t>(random() % 201) - 100};
+    std::sort(points.begin(), points.end(), [](const Point& a, const Point& b) { return a.x < b.x; });
+    ruler.GetPoints() = points;
+    ruler.SetMode(static_cast<uint8_t>(random() % 2));
+    ruler.SetMillPen(random() % 2 == 0);
+    ruler.SetFixedTaper(random() % 2 == 0);
+    ruler.SetTaperStart(static_cast<float>(random() % 101));
+    ruler.SetLengthPercent(static_cast<float>(1 + random() % 100));
+    const int length = 5 + static_cast<int>(random() % 400), height = 1 + static_cast<int>(random() % 200);
+    const float thickness = static_cast<float>(1 + random() % 60);
+    ruler.BuildOutline(ruler.GetPoints(), length, height, thickness, outline);
+    double reachY = 0;
+    for (const Point& p : points) reachY = std::max(reachY, std::abs(p.y) * height / 100.0);
+    const double margin = kMitreLimit * thickness / 2 + 1;
+    for (const PointF& p : outline) {
+      const bool inside = p.x >= -margin && p.x <= length + margin && std::fabs(p.y) <= reachY + margin;
+      ASSERT_TRUE(inside) << "ruler " << i << ": point " << p.x << "," << p.y << " beyond " << margin;
+    }
+    ++checked;
+  }
+  EXPECT_EQ(checked, 50000);
 }
 
 }  // namespace
