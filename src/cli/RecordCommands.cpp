@@ -6,6 +6,7 @@
 #include "data/RecordFile.h"
 #include "ui/editors/model/PathGenerators.h"
 #include "ui/editors/model/PointFile.h"
+#include "ui/settings/model/PresetRanges.h"
 
 namespace lumbra::cli {
 
@@ -119,30 +120,30 @@ void SavePreset(const PresetOptions& o) {
       preset.angle = CPresetData::kAngleFollowsPath;
     } else {
       const int a = ParseInts("--angle", o.angle, 1, "degrees (-179 to 180) or path")[0];
-      CheckRange("--angle", a, -179, 180);
+      CheckRange("--angle", a, kAngleRange.min, kAngleRange.max);
       preset.angle = static_cast<int16_t>(a);
     }
   }
   if (!o.pen.empty()) preset.penTip = o.pen == "mill" ? 1 : 0;
-  const auto set = [](auto& field, const std::optional<int>& value, const char* option, int min, int max) {
+  const auto set = [](auto& field, const std::optional<int>& value, const char* option, ValueRange range) {
     if (!value) return;
-    CheckRange(option, *value, min, max);
+    CheckRange(option, *value, range.min, range.max);
     field = static_cast<std::remove_reference_t<decltype(field)>>(*value);
   };
-  set(preset.antialias, o.antialias, "--antialias", 0, 1);
-  set(preset.lengthFromMask, o.lengthFromMask, "--length-from-mask", 0, 1);
-  set(preset.drawSide, o.drawSide, "--draw-side", 0, 3);
-  set(preset.interval, o.interval, "--interval", 1, 5000);
-  set(preset.jitter, o.jitter, "--jitter", 0, 4);
-  set(preset.overshoot, o.overshoot, "--overshoot", 0, 5000);
-  set(preset.pathPosition, o.pathPosition, "--path-position", 0, 3);
-  set(preset.height, o.height, "--height", 1, 1000);
-  set(preset.length, o.length, "--length", 5, 10000);
-  set(preset.minLengthPercent, o.minLength, "--min-length", 1, 100);
-  set(preset.thickness, o.thickness, "--thickness", 1, 1000);
-  set(preset.minThicknessPercent, o.minThickness, "--min-thickness", 1, 100);
-  set(preset.taperStart, o.taperStart, "--taper-start", 0, 100);
-  set(preset.fixedTaper, o.fixedTaper, "--fixed-taper", 0, 1);
+  set(preset.antialias, o.antialias, "--antialias", kSwitchRange);
+  set(preset.lengthFromMask, o.lengthFromMask, "--length-from-mask", kSwitchRange);
+  set(preset.drawSide, o.drawSide, "--draw-side", kFourWayRange);
+  set(preset.interval, o.interval, "--interval", kIntervalRange);
+  set(preset.jitter, o.jitter, "--jitter", kJitterRange);
+  set(preset.overshoot, o.overshoot, "--overshoot", kOvershootRange);
+  set(preset.pathPosition, o.pathPosition, "--path-position", kFourWayRange);
+  set(preset.height, o.height, "--height", kHeightRange);
+  set(preset.length, o.length, "--length", kLengthRange);
+  set(preset.minLengthPercent, o.minLength, "--min-length", kMinPercentRange);
+  set(preset.thickness, o.thickness, "--thickness", kThicknessRange);
+  set(preset.minThicknessPercent, o.minThickness, "--min-thickness", kMinPercentRange);
+  set(preset.taperStart, o.taperStart, "--taper-start", kTaperStartRange);
+  set(preset.fixedTaper, o.fixedTaper, "--fixed-taper", kSwitchRange);
   if (!preset.Save(o.name, o.asLatest)) throw CommandError("the preset was not saved");
 }
 

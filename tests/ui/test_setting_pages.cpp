@@ -374,6 +374,72 @@ TEST_F(SettingPagesTest, ChoosingAPresetShowsEveryFieldAndItsLayoutByName) {
   EXPECT_EQ(rulerSelection, 0);  // "<最新の設定>": no stored ruler
 }
 
+TEST_F(SettingPagesTest, AChosenPresetIsShownClampedAndItsRulerWithItsOwnPen) {
+  StoreLatest();  // the G pen
+  CPresetData wild;
+  wild.penTip = 1;  // the mill pen
+  wild.taperStart = 30;
+  wild.drawSide = 7;  // values no control can show
+  wild.pathPosition = 9;
+  wild.jitter = 12;
+  wild.interval = 0;
+  ASSERT_TRUE(wild.Save("wild", false));
+  const auto fileBefore = test::ReadBytes(RecordPath(RecordKind::Preset, "wild"));
+  CSettingDialog dialog(params);
+  bool rulerDrawnWithMillPen = false, sideChecked = false, positionChecked = false;
+  std::wstring jitterLabel, intervalText;
+  CPresetData shown;
+  Run(dialog, [&](HWND d, HWND l, HWND r) {
+    Choose(d, IDC_PRESET_LIST, IndexOf(Entries(d, IDC_PRESET_LIST), L"wild"));
+    const CLayoutWindow* rulerCanvas = CanvasOf(r, IDC_RULER_CANVAS);
+    if (rulerCanvas && rulerCanvas->Buffer())
+      rulerDrawnWithMillPen = Pixels(*rulerCanvas->Buffer()) ==
+                              ExpectedRulerCanvas(dialog.Preset().ruler, true, 30, *rulerCanvas->Buffer());
+    sideChecked = Checked(l, IDC_SIDE_RIGHT + 3);
+    positionChecked = Checked(l, IDC_POSITION_FRAME + 3);
+    jitterLabel = Text(l, IDC_JITTER_LABEL);
+    intervalText = Text(l, IDC_INTERVAL_EDIT);
+    shown = dialog.Preset();
+  });
+  EXPECT_TRUE(rulerDrawnWithMillPen);
+  EXPECT_TRUE(sideChecked);
+  EXPECT_TRUE(positionChecked);
+  EXPECT_EQ(jitterLabel, L"強い");
+  EXPECT_EQ(intervalText, L"1");
+  EXPECT_EQ(shown.drawSide, 3);
+  EXPECT_EQ(shown.pathPosition, 3);
+  EXPECT_EQ(shown.jitter, 4);
+  EXPECT_EQ(shown.interval, 1);
+  EXPECT_EQ(test::ReadBytes(RecordPath(RecordKind::Preset, "wild")), fileBefore);  // the file is not rewritten
+}
+
+TEST_F(SettingPagesTest, AStoredNameBeginningWithLatestNeverTakesTheWorkingRecordsPlace) {
+  StoreLatest();  // its layout and ruler are the working ones, "latest"
+  CLayoutData old;
+  old.SetTwoPoints({90, 10}, {10, 90});
+  ASSERT_TRUE(old.Save("latest-old", false));
+  CRulerData oldRuler;
+  oldRuler.GetPoints() = {{0, 0}, {50, 80}, {100, 0}};
+  ASSERT_TRUE(oldRuler.Save("latest-old", false));
+  CSettingDialog dialog(params);
+  std::wstring layoutEntry, rulerEntry;
+  std::vector<Point> layoutPoints, rulerPoints;
+  Run(dialog, [&](HWND, HWND l, HWND r) {
+    const auto selected = [](HWND page, int id) {
+      const int index = Selection(page, id);
+      return index >= 0 ? Entries(page, id)[static_cast<size_t>(index)] : std::wstring();
+    };
+    layoutEntry = selected(l, IDC_LAYOUT_LIST);
+    rulerEntry = selected(r, IDC_RULER_LIST);
+    layoutPoints = dialog.Preset().layout.GetPoints();
+    rulerPoints = dialog.Preset().ruler.GetPoints();
+  });
+  EXPECT_EQ(layoutEntry, L"<最新の設定>");
+  EXPECT_EQ(rulerEntry, L"<最新の設定>");
+  EXPECT_NE(layoutPoints, old.GetPoints());
+  EXPECT_NE(rulerPoints, oldRuler.GetPoints());
+}
+
 TEST_F(SettingPagesTest, CtrlSProposesTheChosenPresetsNameAndCancelReturnsToIt) {
   StoreLatest();
   ASSERT_TRUE(CPresetData().Save("speed", false));

@@ -5,22 +5,24 @@
 #include "resources/resource.h"
 #include "ui/framework/Module.h"
 #include "ui/settings/SettingDialog.h"
+#include "ui/settings/model/PresetRanges.h"
 
 namespace lumbra {
 
 namespace {
 
 constexpr SliderRow kLayoutRows[] = {
-    {IDC_INTERVAL_SLIDER, IDC_INTERVAL_EDIT, IDC_INTERVAL_SPIN, 1, 5000, 10},
-    {IDC_OVERSHOOT_SLIDER, IDC_OVERSHOOT_EDIT, IDC_OVERSHOOT_SPIN, 0, 5000, 0},
+    {IDC_INTERVAL_SLIDER, IDC_INTERVAL_EDIT, IDC_INTERVAL_SPIN, kIntervalRange.min, kIntervalRange.max, 10},
+    {IDC_OVERSHOOT_SLIDER, IDC_OVERSHOOT_EDIT, IDC_OVERSHOOT_SPIN, kOvershootRange.min, kOvershootRange.max, 0},
 };
 
 // Height, length, minimum length, thickness, minimum thickness, taper start.
-constexpr SliderRow RulerRow(int r, int minimum, int maximum, int page) {
-  return {IDC_ROW_SLIDER + 3 * r, IDC_ROW_EDIT + 3 * r, IDC_ROW_SPIN + 3 * r, minimum, maximum, page};
+constexpr SliderRow RulerRow(int r, ValueRange range, int page) {
+  return {IDC_ROW_SLIDER + 3 * r, IDC_ROW_EDIT + 3 * r, IDC_ROW_SPIN + 3 * r, range.min, range.max, page};
 }
-constexpr SliderRow kRulerRows[] = {RulerRow(0, 1, 1000, 10), RulerRow(1, 5, 10000, 100), RulerRow(2, 1, 100, 10),
-                                    RulerRow(3, 1, 1000, 10), RulerRow(4, 1, 100, 10),   RulerRow(5, 0, 100, 5)};
+constexpr SliderRow kRulerRows[] = {RulerRow(0, kHeightRange, 10),     RulerRow(1, kLengthRange, 100),
+                                    RulerRow(2, kMinPercentRange, 10), RulerRow(3, kThicknessRange, 10),
+                                    RulerRow(4, kMinPercentRange, 10), RulerRow(5, kTaperStartRange, 5)};
 
 void SetUpRow(HWND page, const SliderRow& row) {
   SendDlgItemMessageW(page, row.slider, TBM_SETRANGEMIN, FALSE, row.minimum);

@@ -14,6 +14,7 @@
 #include "ui/editors/RulerDialog.h"
 #include "ui/framework/Module.h"
 #include "ui/settings/model/DataListMatch.h"
+#include "ui/settings/model/PresetRanges.h"
 
 namespace lumbra {
 
@@ -248,8 +249,6 @@ void CSettingDialog::CollectSettings() {
 }
 
 void CSettingDialog::ShowSettings() {
-  RefreshPagePreview(1);
-  RefreshPagePreview(2);
   const HWND d = Handle(), l = layoutPage_.Handle(), r = rulerPage_.Handle();
   auto showRow = [](HWND page, int slider, int value) {
     SetSpinPosition(page, slider + 2, value);
@@ -275,9 +274,12 @@ void CSettingDialog::ShowSettings() {
                       preset_.thickness, preset_.minThicknessPercent, preset_.taperStart};
   for (int i = 0; i < 6; ++i) showRow(r, IDC_ROW_SLIDER + 3 * i, rows[i]);
   SetChecked(r, IDC_FIXED_TAPER, preset_.fixedTaper != 0);
+  // The canvases once the controls show this preset: the ruler's is drawn with the page's pen.
+  RefreshPagePreview(1);
+  RefreshPagePreview(2);
 
-  // The layout and ruler lists follow the preset's names: the entry of that name, else the
-  // first that begins with it, else "<最新の設定>".
+  // The layout and ruler lists follow the preset's names: the entry of that very name, else
+  // (and always for "latest") "<最新の設定>".
   for (int kind = 1; kind <= 2; ++kind) {
     HWND list = ListOf(kind);
     std::vector<std::string> stored;
@@ -388,6 +390,8 @@ void CSettingDialog::OnPresetListChanged() {
   const std::string name = selected == count - 2 ? std::string(kLatestName) : Narrow(ListText(list, selected));
   StopRender();
   if (!WritablePreset().Load(name)) SelectInList(list, count - 2);
+  // What is drawn is what the controls can say (the file itself stays as it is).
+  ClampToControls(WritablePreset());
   remembered_[0] = ListSelection(list);
   ShowSettings();
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "data/Record.h"
+
 namespace lumbra {
 
 namespace {
@@ -29,14 +31,12 @@ std::string Folded(const std::string& text) {
 }  // namespace
 
 int MatchingEntry(const std::vector<std::string>& entries, const std::string& name) {
+  if (name == kLatestName) return -1;
   const std::string wanted = Folded(name);
-  int prefixMatch = -1;
   for (size_t i = 0; i < entries.size(); ++i) {
-    const std::string entry = Folded(entries[i]);
-    if (entry == wanted) return static_cast<int>(i);
-    if (prefixMatch < 0 && entry.compare(0, wanted.size(), wanted) == 0) prefixMatch = static_cast<int>(i);
+    if (Folded(entries[i]) == wanted) return static_cast<int>(i);
   }
-  return prefixMatch;
+  return -1;
 }
 
 }  // namespace lumbra
