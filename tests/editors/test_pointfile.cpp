@@ -144,18 +144,41 @@ TEST_F(PointFile, FailuresLeaveTheLayoutAsItWas) {
 }
 
 TEST_F(PointFile, SizeIsCappedAtOneMebibyte) {
+  // Exactly 1 MiB of padded lines (fewer points than a layout may hold).
   std::string text;
-  while (text.size() < kMaxPointFileBytes) text += "1,2\n";
+  const std::string line = "1," + std::string(22, ' ') + "2\n";
+  size_t lines = 0;
+  while (text.size() + 2 * line.size() <= kMaxPointFileBytes) text += line, ++lines;
+  text += "1," + std::string(kMaxPointFileBytes - text.size() - 4, ' ') + "2\n";
   ASSERT_EQ(text.size(), kMaxPointFileBytes);
   PointFileResult r = ImportPointFile(Write(text), layout);
   EXPECT_TRUE(r.ok);
-  EXPECT_EQ(layout.GetPoints().size(), kMaxPointFileBytes / 4);
+  EXPECT_EQ(layout.GetPoints().size(), lines + 1);
 
   layout.SetDefaultCircle();
   r = ImportPointFile(Write(text + "\n"), layout);
   ExpectUnchangedCircle(r);
   EXPECT_EQ(r.error.rfind("ファイルが大きすぎます。", 0), 0u);
   EXPECT_EQ(r.Summary(), r.error);
+}
+
+TEST_F(PointFile, PointsAreKeptToTheLayoutsRangeAndCount) {
+  // Points beyond [-500, 500] are moved to the range's end, and the summary says how many.
+  PointFileResult r = ImportPointFile(Write("0,0\n600,-20\n-9000,9000\n500,-500\n"), layout);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(layout.GetPoints(), (std::vector<Point>{{0, 0}, {500, -20}, {-500, 500}, {500, -500}}));
+  EXPECT_EQ(r.clamped, 2u);
+  EXPECT_NE(r.Summary().find("2 個の点が範囲 (-500～500) の外にあったため"), std::string::npos) << r.Summary();
+  // At most kMaxLayoutPoints points; one more is refused and the layout stays as it was.
+  std::string text;
+  for (size_t i = 0; i < kMaxLayoutPoints; ++i) text += "1,2\n";
+  r = ImportPointFile(Write(text), layout);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(layout.GetPoints().size(), kMaxLayoutPoints);
+  layout.SetDefaultCircle();
+  r = ImportPointFile(Write(text + "3,4\n"), layout);
+  ExpectUnchangedCircle(r);
+  EXPECT_NE(r.error.find("50000 個まで"), std::string::npos) << r.error;
 }
 
 TEST(ClampedDecimal, ReadsAFieldAsTheCLibraryDoesAndKeepsItInRange) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/Record.h"
 #include "ui/editors/model/PointFile.h"
@@ -33,11 +34,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   layout.SetDefaultCircle();
   const lumbra::PointFileResult result = lumbra::ImportPointFile(path, layout);
   const bool tooLarge = size > lumbra::kMaxPointFileBytes;
-  if (result.ok != (parsed.error.empty() && !tooLarge)) __builtin_trap();
+  const bool tooMany = parsed.points.size() > lumbra::kMaxLayoutPoints;
+  if (result.ok != (parsed.error.empty() && !tooLarge && !tooMany)) __builtin_trap();
   if (result.ok) {
     if (layout.GetMode() != lumbra::CLayoutData::kLine || layout.GetPoints().size() < 2) __builtin_trap();
     if (result.pointsRead != parsed.points.size()) __builtin_trap();
-    if (!result.usedDefaults && layout.GetPoints() != parsed.points) __builtin_trap();
+    // The layout holds the file's points, each brought into the one range.
+    std::vector<lumbra::Point> inside = parsed.points;
+    size_t clamped = 0;
+    for (lumbra::Point& p : inside) {
+      const lumbra::Point q{std::clamp(p.x, -lumbra::kLayoutPointLimit, lumbra::kLayoutPointLimit),
+                            std::clamp(p.y, -lumbra::kLayoutPointLimit, lumbra::kLayoutPointLimit)};
+      clamped += q.x != p.x || q.y != p.y;
+      p = q;
+    }
+    if (result.clamped != clamped) __builtin_trap();
+    if (!result.usedDefaults && layout.GetPoints() != inside) __builtin_trap();
   } else {
     if (result.error.empty() || layout.GetMode() != lumbra::CLayoutData::kCircle) __builtin_trap();
   }

@@ -143,7 +143,7 @@ TEST_F(EditorTest, ModeButtonsStartEachModeFromItsDefault) {
     for (int edit : {IDC_CIRCLE_CX_EDIT, IDC_CIRCLE_CY_EDIT, IDC_CIRCLE_RX_EDIT, IDC_CIRCLE_RY_EDIT,
                      IDC_CIRCLE_START_EDIT, IDC_CIRCLE_SWEEP_EDIT})
       circleFields.push_back(Text(circle, edit));
-    // Out of its range the field goes back to its value; inside, the circle follows.
+    // Out of its range the field goes to the range's end, as the line panel's do; the circle follows.
     TypeInto(circle, IDC_CIRCLE_RX_EDIT, L"150", GetDlgItem(circle, IDC_CIRCLE_CX_EDIT));
     rejectedRadius = Text(circle, IDC_CIRCLE_RX_EDIT);
     TypeInto(circle, IDC_CIRCLE_RY_EDIT, L"90", GetDlgItem(circle, IDC_CIRCLE_CX_EDIT));
@@ -161,8 +161,8 @@ TEST_F(EditorTest, ModeButtonsStartEachModeFromItsDefault) {
   EXPECT_EQ(drawn.size(), 3u);
   EXPECT_TRUE(circleShown);
   EXPECT_EQ(circleFields, (std::vector<std::wstring>{L"50", L"50", L"73", L"73", L"0", L"360"}));
-  EXPECT_EQ(rejectedRadius, L"73");
-  EXPECT_EQ(circleAfterTyping, (Points{{50, 50}, {73, 90}, {0, 360}}));
+  EXPECT_EQ(rejectedRadius, L"100");
+  EXPECT_EQ(circleAfterTyping, (Points{{50, 50}, {100, 90}, {0, 360}}));
   EXPECT_TRUE(lineShownAgain);
   EXPECT_EQ(lineAgain, (Points{{0, 0}, {0, 100}}));
   EXPECT_EQ(lineAfterSecondClick, (Points{{0, 0}, {0, 100}}));
@@ -210,7 +210,7 @@ TEST_F(EditorTest, GeneratorsReplaceThePathWithTheirPoints) {
   EXPECT_EQ(circle.back(), (Point{49, -25}));
 }
 
-TEST_F(EditorTest, GeneratorFieldsOutOfRangeFallBackAndCancelChangesNothing) {
+TEST_F(EditorTest, GeneratorFieldsOutOfRangeGoToTheRangesEndAndCancelChangesNothing) {
   CLayoutDialog editor(nullptr);
   std::wstring clamped, divisions, accepted;
   WindowScript script(kLayoutEditor, [&](HWND e) {
@@ -232,7 +232,7 @@ TEST_F(EditorTest, GeneratorFieldsOutOfRangeFallBackAndCancelChangesNothing) {
   });
   editor.DoModal();
   ASSERT_TRUE(script.Found());
-  EXPECT_EQ(clamped, L"50");  // what the spin can read stays: its last value
+  EXPECT_EQ(clamped, L"200");  // the end of the range, as in the editor's own fields
   EXPECT_EQ(divisions, L"1");
   EXPECT_EQ(accepted, L"-200");
   EXPECT_EQ(editor.Layout().GetPoints(), (Points{{0, 0}, {0, 100}}));
@@ -250,8 +250,10 @@ BOOL CALLBACK FindFileDialog(HWND window, LPARAM out) {
   return FALSE;
 }
 
-// Imports `path` through the line panel's "ファイル" and the open-file dialog.
-Points Import(const std::string& path, testhost::MessageBoxWatcher* boxes = nullptr, HWND* editorWindow = nullptr) {
+// Imports `path` through the line panel's "ファイル" and the open-file dialog, then runs `after`
+// (with the editor and its line panel) before cancelling.
+Points Import(const std::string& path, testhost::MessageBoxWatcher* boxes = nullptr, HWND* editorWindow = nullptr,
+              const std::function<void(HWND, HWND)>& after = nullptr) {
   CLayoutDialog editor(nullptr);
   WindowScript script(kLayoutEditor, [&](HWND e) {
     if (editorWindow) *editorWindow = e;
@@ -268,6 +270,7 @@ Points Import(const std::string& path, testhost::MessageBoxWatcher* boxes = null
     WaitUntil([&] { return !IsWindow(files); });
     if (boxes) AwaitAnswered(*boxes, 1, e);
     Settle(e);
+    if (after) after(e, line);
     ClickButton(e, IDCANCEL);
   });
   editor.DoModal();
@@ -295,6 +298,68 @@ TEST_F(EditorTest, PointFilesReplaceThePathAndShortOnesLeaveTheDefault) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, L"ファイル読み込みエラー");
   EXPECT_EQ(seen[0].owner, editor);
+}
+
+TEST_F(EditorTest, ImportedPointsKeepToOneRangeAndSelectingThemChangesNothing) {
+  const std::string outside = folder.File("outside.csv");
+  std::ofstream(outside) << "0,0\n600,-20\n-9000,9000\n";
+  testhost::MessageBoxWatcher boxes;
+  EXPECT_EQ(Import(outside, &boxes), (Points{{0, 0}, {500, -20}, {-500, 500}}));
+  const auto seen = boxes.Seen();
+  ASSERT_EQ(seen.size(), 1u);  // the import says that it moved points
+  EXPECT_NE(seen[0].text.find(L"2 個の点が範囲 (-500～500) の外にあったため"), std::wstring::npos);
+
+  // Selecting each point in the list (the fields show it) leaves every point as it was.
+  testhost::MessageBoxWatcher moreBoxes;
+  const Points selected = Import(outside, &moreBoxes, nullptr, [](HWND e, HWND line) {
+    for (int i = 2; i >= 0; --i) {
+      SendDlgItemMessageW(line, IDC_POINT_LIST, LB_SETCURSEL, i, 0);
+      SendMessageW(line, WM_COMMAND, MAKEWPARAM(IDC_POINT_LIST, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(GetDlgItem(line, IDC_POINT_LIST)));
+    }
+    Settle(e);
+  });
+  EXPECT_EQ(selected, (Points{{0, 0}, {500, -20}, {-500, 500}}));
+}
+
+TEST_F(EditorTest, DeleteInANumberFieldEditsTheNumberNotThePath) {
+  CLayoutDialog editor(nullptr);
+  size_t afterBoth = 0;
+  WindowScript script(kLayoutEditor, [&](HWND e) {
+    HWND canvas = GetDlgItem(e, IDC_LAYOUT_EDITOR_CANVAS);
+    const SIZE size = InnerSize(canvas);
+    ClickCanvas(canvas, size.cx / 2, size.cy / 2);  // four points
+    ClickCanvas(canvas, size.cx / 3, size.cy / 2);
+    HWND line = PageWith(e, IDC_POINT_LIST);
+    HWND x = GetDlgItem(line, IDC_POINT_X_EDIT), list = GetDlgItem(line, IDC_POINT_LIST);
+    // Delete typed in the X field, then in the point list: only the second removes a point (the
+    // keys are handled in order, so once the list's has been, the field's has too).
+    PostMessageW(x, WM_KEYDOWN, VK_DELETE, 1);
+    PostMessageW(list, WM_KEYDOWN, VK_DELETE, 1);
+    WaitUntil([&] { return editor.Layout().GetPoints().size() < 4; });
+    Sleep(200);
+    Settle(e);
+    afterBoth = editor.Layout().GetPoints().size();
+    ClickButton(e, IDCANCEL);
+  });
+  editor.DoModal();
+  ASSERT_TRUE(script.Found());
+  EXPECT_EQ(afterBoth, 3u);
+}
+
+TEST_F(EditorTest, ALargeImportFillsTheListWhole) {
+  const std::string big = folder.File("big.csv");
+  {
+    std::ofstream out(big);
+    for (int i = 0; i < 20000; ++i) out << i % 100 << "," << i / 200 << "\n";
+  }
+  int listed = 0;
+  const Points points = Import(big, nullptr, nullptr, [&](HWND, HWND line) {
+    listed = static_cast<int>(SendDlgItemMessageW(line, IDC_POINT_LIST, LB_GETCOUNT, 0, 0));
+  });
+  EXPECT_EQ(listed, 20000);
+  ASSERT_EQ(points.size(), 20000u);
+  EXPECT_EQ(points.back(), (Point{99, 99}));
 }
 
 TEST_F(EditorTest, RulerEditorInsertsJoinsAndStoresTheRuler) {

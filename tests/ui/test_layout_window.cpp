@@ -162,7 +162,7 @@ TEST(CanvasWindow, LineModeKeepsThePointListAndFieldsInStep) {
   EXPECT_EQ(layout.GetPoints(), (Points{{-20, 300}, {75, 61}}));
   EXPECT_EQ(host.ListCount(), 2);
   SendMessageW(host.list, LB_SETCURSEL, 0, 0);
-  canvas.HandleKeyDown(VK_DELETE);
+  canvas.HandleKeyDown(VK_DELETE, host.list);
   EXPECT_EQ(layout.GetPoints().size(), 2u);
   EXPECT_EQ(host.ListCount(), 2);
 }

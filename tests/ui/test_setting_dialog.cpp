@@ -5,7 +5,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 
 #include "data/Record.h"
 #include "resources/resource.h"
@@ -133,6 +135,33 @@ TEST_F(SettingDialogTest, ApplyReturnsTheComposedPictureAndSavesLatest) {
   const Bitmap expected = ComposedRender(layer, saved, kSeed);
   EXPECT_EQ(DifferingPixels(*result, expected), 0);
   EXPECT_GT(DifferingPixels(expected, layer), 100);  // lines were drawn
+}
+
+// Opening the dialog again and again must not leave a handle behind each time. (Wine's
+// GetGuiResources counts nothing, so the dialog's own icon handles are counted instead.)
+TEST_F(SettingDialogTest, ReopeningLeavesNoIconHandleBehind) {
+  std::vector<HICON> icons;
+  for (int i = 0; i < 8; ++i) {
+    CSettingDialog dialog(params);
+    WindowScript script(kCaption, [&](HWND d) {
+      icons.push_back(reinterpret_cast<HICON>(SendMessageW(d, WM_GETICON, ICON_SMALL, 0)));
+      ClickButton(d, IDC_CANCEL);
+    });
+    dialog.DoModal();
+  }
+  ASSERT_EQ(icons.size(), 8u);
+  int alive = 0;
+  for (size_t i = 0; i < icons.size(); ++i) {
+    ICONINFO info{};
+    const bool first = std::find(icons.begin(), icons.begin() + static_cast<long>(i), icons[i]) == icons.begin() + static_cast<long>(i);
+    if (first && icons[i] && GetIconInfo(icons[i], &info)) {
+      ++alive;
+      DeleteObject(info.hbmColor);
+      DeleteObject(info.hbmMask);
+    }
+  }
+  EXPECT_NE(icons[0], nullptr);
+  EXPECT_LE(alive, 1);
 }
 
 TEST_F(SettingDialogTest, WithoutAMergedImageTheToggleIsDisabled) {

@@ -16,7 +16,7 @@ bool CEditorDialog::FilterKeys(MSG& message) {
     if (message.wParam == 'S' && GetKeyState(VK_CONTROL) < 0)
       StoreUnderName();
     else
-      canvas_.HandleKeyDown(static_cast<UINT>(message.wParam));
+      canvas_.HandleKeyDown(static_cast<UINT>(message.wParam), message.hwnd);
     return true;
   }
   if (message.message == WM_KEYUP) {

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "resources/resource.h"
+#include "ui/editors/model/PointFile.h"
 #include "ui/framework/Controls.h"
+#include "ui/framework/Module.h"
 
 namespace lumbra {
 
@@ -28,8 +30,9 @@ bool CSpinFieldsDialog::OnCommand(int id, int code, HWND control) {
   if (code == EN_KILLFOCUS)
     for (const Field& field : fields_)
       if (field.edit == id) {
-        // The spin takes back what it can read and shows it clamped to its range.
-        SetSpinPosition(Handle(), field.spin, SpinPosition(Handle(), field.spin));
+        // Out-of-range text goes to the nearest end of the range, as in the editor's fields.
+        SetSpinPosition(Handle(), field.spin,
+                        ClampedDecimal(Narrow(WindowText(Item(field.edit))), field.range.min, field.range.max));
         return true;
       }
   return CDialog::OnCommand(id, code, control);

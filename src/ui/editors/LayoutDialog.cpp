@@ -61,8 +61,8 @@ BOOL CLineEditWnd::OnInitDialog() {
     SendDlgItemMessageW(Handle(), IDC_SOURCE_KIND, CB_ADDSTRING, 0,
                         reinterpret_cast<LPARAM>(LoadResourceString(id).c_str()));
   SendDlgItemMessageW(Handle(), IDC_SOURCE_KIND, CB_SETCURSEL, 0, 0);
-  SetSpinRange(Handle(), IDC_POINT_X_SPIN, -500, 500);
-  SetSpinRange(Handle(), IDC_POINT_Y_SPIN, -500, 500);
+  SetSpinRange(Handle(), IDC_POINT_X_SPIN, -kLayoutPointLimit, kLayoutPointLimit);
+  SetSpinRange(Handle(), IDC_POINT_Y_SPIN, -kLayoutPointLimit, kLayoutPointLimit);
   list_.SetPoints(layout_ ? &layout_->GetPoints() : nullptr);
   return TRUE;
 }
@@ -101,7 +101,7 @@ INT_PTR CLineEditWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
 }
 
 bool CLineEditWnd::PreTranslateMessage(MSG& message) {
-  if (message.message == WM_KEYDOWN && canvas_) canvas_->HandleKeyDown(static_cast<UINT>(message.wParam));
+  if (message.message == WM_KEYDOWN && canvas_) canvas_->HandleKeyDown(static_cast<UINT>(message.wParam), message.hwnd);
   return IsDialogMessageW(Handle(), &message) != FALSE;
 }
 
@@ -129,8 +129,9 @@ bool CLineEditWnd::ImportPoints() {
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   if (!GetOpenFileNameW(&dialog)) return false;
   const PointFileResult result = ImportPointFile(Narrow(path), *layout_);
-  // A file that cannot be read leaves the path as it was.
+  // A file that cannot be read leaves the path as it was; points moved into range are told.
   if (!result.ok) ShowMessage(result.error, text::kCaptionReadError, MessageIcon::Warning);
+  if (result.ok && result.clamped > 0) ShowMessage(result.Summary(), text::kCaptionNotice, MessageIcon::Information);
   return true;
 }
 
@@ -169,8 +170,8 @@ bool CCircleEditWnd::OnCommand(int id, int code, HWND) {
   CLayoutWindow* canvas = CLayoutWindow::Current();
   if (!field || !canvas || !ready_) return false;
   if (code == EN_KILLFOCUS) {
-    // The spin takes back what it can read and shows it clamped.
-    SetSpinPos32(Item(field->spin), SpinPos32(Item(field->spin)));
+    // Out-of-range text goes to the nearest end of the range, as in the line panel.
+    SetSpinPos32(Item(field->spin), ClampedDecimal(Narrow(WindowText(Item(field->edit))), field->minimum, field->maximum));
     canvas->RebuildCircleFromPanel();
   } else if (code == EN_CHANGE) {
     canvas->RebuildCircleFromPanel();
@@ -205,7 +206,7 @@ BOOL CLayoutDialog::OnInitDialog() {
 
   const SIZE size = canvas_.InnerSize();
   canvas_.SetDrawRect(size.cx / 4, size.cy / 4, 3 * size.cx / 4, 3 * size.cy / 4);
-  canvas_.SetLimitRect(-500, -500, 500, 500);
+  canvas_.SetLimitRect(-kLayoutPointLimit, -kLayoutPointLimit, kLayoutPointLimit, kLayoutPointLimit);
   canvas_.SetControls(linePanel_.List(), linePanel_.SpinX(), linePanel_.SpinY(), circlePanel_.Spins());
   canvas_.Redraw();
   return TRUE;

@@ -178,8 +178,9 @@ bool CLayoutWindow::MouseInClient(POINT& point) const {
   return over;
 }
 
-void CLayoutWindow::HandleKeyDown(UINT key) {
-  if (key == VK_DELETE && list_) {
+void CLayoutWindow::HandleKeyDown(UINT key, HWND from) {
+  // Delete removes a point only from the canvas or the point list, never while typing a number.
+  if (key == VK_DELETE && list_ && (from == Handle() || from == list_)) {
     const int index = static_cast<int>(SendMessageW(list_, LB_GETCURSEL, 0, 0));
     if (model_.DeleteByKey(index)) {
       SendMessageW(list_, LB_DELETESTRING, index, 0);
@@ -211,6 +212,12 @@ void CLayoutWindow::ShowPointInFields(bool full) const {
   const int i = model_.Selected();
   if (!data || i < 0 || i >= static_cast<int>(data->GetPoints().size())) return;
   const Point p = data->GetPoints()[static_cast<size_t>(i)];
+  // The fields' change notices while they are filled here are not edits of the point.
+  showingPoint_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{showingPoint_};
   for (auto [spin, value] : {std::pair{spinX_, p.x}, std::pair{spinY_, p.y}}) {
     if (!spin) continue;
     if (full)
@@ -237,8 +244,14 @@ void CLayoutWindow::ShowCircleInPanel(bool withAngles) const {
 void CLayoutWindow::RefillList() {
   model_.SelectPoint(0);
   if (list_ && model_.Data()) {
+    // Thousands of imported points: the list is filled without a redraw for each.
+    const size_t count = model_.Data()->GetPoints().size();
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-    for (size_t i = 0; i < model_.Data()->GetPoints().size(); ++i) SendMessageW(list_, LB_ADDSTRING, 0, 0);
+    SendMessageW(list_, LB_INITSTORAGE, count, 0);
+    for (size_t i = 0; i < count; ++i) SendMessageW(list_, LB_ADDSTRING, 0, 0);
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
     SelectInList(0);
     SyncFromListSelection();
   }
@@ -255,6 +268,7 @@ void CLayoutWindow::SyncFromListSelection() {
 }
 
 void CLayoutWindow::SetSelectedPoint(int x, int y) {
+  if (showingPoint_) return;
   model_.SetSelectedPoint({x, y});
   if (list_) InvalidateRect(list_, nullptr, FALSE);
   Redraw();

@@ -46,8 +46,9 @@ class CLayoutWindow : public CWindow {
   void RebuildCircleFromPanel();
   void LoadCircleToPanel();
 
-  // The editors' key filtering: a key went down, a key went up.
-  void HandleKeyDown(UINT key);
+  // The editors' key filtering: a key went down (in the window `from`, which has the focus), a
+  // key went up.
+  void HandleKeyDown(UINT key, HWND from);
   void RefreshCursor();
 
   // The window's size less its one-pixel border: the back buffer's size.
@@ -80,6 +81,7 @@ class CLayoutWindow : public CWindow {
   HWND spinY_ = nullptr;
   CircleSpins circle_;
   HCURSOR cursors_[3] = {};  // add, delete, move
+  mutable bool showingPoint_ = false;  // the X and Y fields are being filled from the point
 };
 
 }  // namespace lumbra

@@ -97,7 +97,9 @@ HWND CSettingDialog::ListOf(int kind) const {
 }
 
 BOOL CSettingDialog::OnInitDialog() {
-  if (auto icon = static_cast<HICON>(LoadImageW(PluginModule(), MAKEINTRESOURCEW(IDI_PLUGIN), IMAGE_ICON, 16, 16, 0)))
+  // Shared: one handle for the life of the module, not a new one for every opening.
+  if (auto icon = static_cast<HICON>(
+          LoadImageW(PluginModule(), MAKEINTRESOURCEW(IDI_PLUGIN), IMAGE_ICON, 16, 16, LR_SHARED)))
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   suppressRender_ = 1;
   messageOwner_.emplace(Handle());

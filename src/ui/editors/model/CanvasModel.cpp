@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/LayoutData.h"
+#include "ui/editors/model/PointFile.h"
 
 namespace lumbra {
 
@@ -109,6 +110,10 @@ CanvasResponse CanvasModel::Press(int px, int py, bool ctrl) {
     const Point p = PixelToPercent(px, py);
     if (p.x < limit_.left || p.x > limit_.right || p.y < limit_.top || p.y > limit_.bottom) return response;
     if (layout_ && !IsCircle()) {
+      if (points.size() >= kMaxLayoutPoints) {
+        response.beep = true;
+        return response;
+      }
       points.push_back(p);
       selected_ = PointCount() - 1;
       response.appended = true;

@@ -1,5 +1,6 @@
 #include "ui/editors/model/PointFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -121,6 +122,17 @@ PointFileResult ImportPointFile(const std::string& path, CLayoutData& layout) {
     return result;
   }
 
+  if (contents.points.size() > kMaxLayoutPoints) {
+    result.error = std::to_string(contents.points.size()) + " 個の点があります。配置に使える点は " +
+                   std::to_string(kMaxLayoutPoints) + " 個までです。";
+    return result;
+  }
+  for (Point& p : contents.points) {
+    const Point inside{std::clamp(p.x, -kLayoutPointLimit, kLayoutPointLimit),
+                       std::clamp(p.y, -kLayoutPointLimit, kLayoutPointLimit)};
+    if (inside.x != p.x || inside.y != p.y) ++result.clamped;
+    p = inside;
+  }
   result.ok = true;
   result.pointsRead = contents.points.size();
   result.stop = contents.stop;
@@ -142,6 +154,9 @@ std::string PointFileResult::Summary() const {
     s += std::to_string(stopLine) + "行目が空行のため、そこで読み込みを終えました。";
   if (stop == PointFileStop::NoComma)
     s += std::to_string(stopLine) + "行目にカンマがないため、そこで読み込みを終えました。";
+  if (clamped > 0)
+    s += std::to_string(clamped) + " 個の点が範囲 (" + std::to_string(-kLayoutPointLimit) + "～" +
+         std::to_string(kLayoutPointLimit) + ") の外にあったため、範囲の端に移しました。";
   if (usedDefaults) s += "点が 2 個未満のため、既定の配置 (0, 0) - (0, 100) にしました。";
   return s;
 }

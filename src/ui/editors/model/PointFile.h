@@ -25,6 +25,13 @@ namespace lumbra {
 
 inline constexpr std::size_t kMaxPointFileBytes = 1024 * 1024;
 
+// How far a layout's points may lie, in percent of the picture, on either side: the editor's
+// canvas, its X and Y fields and imported files all keep to [-500, 500].
+inline constexpr int kLayoutPointLimit = 500;
+// The most points a layout's path may hold; a file with more is refused, and the canvas adds no
+// more.
+inline constexpr std::size_t kMaxLayoutPoints = 50000;
+
 // Why reading ended.
 enum class PointFileStop { EndOfText, BlankLine, NoComma };
 
@@ -39,6 +46,7 @@ struct PointFileResult {
   bool ok = false;             // false: the layout is unchanged and `error` says why
   std::string error;           // UTF-8 text for a read-error message box
   std::size_t pointsRead = 0;  // points the file gave
+  std::size_t clamped = 0;     // of those, points moved into [-kLayoutPointLimit, kLayoutPointLimit]
   bool usedDefaults = false;   // fewer than two points: the layout holds the default path
   PointFileStop stop = PointFileStop::EndOfText;
   int stopLine = 0;
@@ -55,8 +63,10 @@ int ClampedDecimal(std::string_view text, int min, int max);
 // Parses point-file text already in memory.
 PointFileContents ParsePointText(std::string_view text);
 
-// Reads the file at `path` (UTF-8) into `layout`: line mode, the file's points, or the
-// default path when it gave fewer than two. Nothing is shown to the user here.
+// Reads the file at `path` (UTF-8) into `layout`: line mode, the file's points (each coordinate
+// brought into [-kLayoutPointLimit, kLayoutPointLimit], counted in `clamped`), or the default path
+// when it gave fewer than two. More than kMaxLayoutPoints points are refused. Nothing is shown to
+// the user here.
 PointFileResult ImportPointFile(const std::string& path, CLayoutData& layout);
 
 }  // namespace lumbra
