@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "data/Record.h"
@@ -162,6 +164,43 @@ TEST_F(SettingDialogTest, ReopeningLeavesNoIconHandleBehind) {
   }
   EXPECT_NE(icons[0], nullptr);
   EXPECT_LE(alive, 1);
+}
+
+// The merged picture chosen while a render is drawing: the preview must end as the merged
+// picture with the finished lines composed once, never with a half-drawn layer composed too.
+TEST_F(SettingDialogTest, TheMergedToggleDuringARenderComposesOnlyTheFinishedLayer) {
+  const Bitmap bigLayer = Pattern(1600, 1200, 10), bigMerged = Pattern(1600, 1200, 140);
+  params.layerImage = &bigLayer;
+  params.mergedImage = &bigMerged;
+  CSettingDialog dialog(params);
+  bool toggledWhileRendering = false;
+  CPresetData drawn;
+  WindowScript script(kCaption, [&](HWND d) {
+    // At most the first render's time: it began before this script did.
+    const auto seen = std::chrono::steady_clock::now();
+    WaitUntil([&] { return dialog.RenderCount() > 0 && !dialog.RenderRunning(); });
+    const auto renderTime = std::chrono::steady_clock::now() - seen;
+    // A new render starts (anti-aliased: a half-drawn layer composed under the finished one
+    // would darken its edges).
+    SendDlgItemMessageW(d, IDC_LENGTH_FROM_MASK, BM_SETCHECK, BST_CHECKED, 0);
+    ClickButton(d, IDC_LENGTH_FROM_MASK);
+    std::this_thread::sleep_for(renderTime / 3);  // some lines drawn, not all
+    toggledWhileRendering = dialog.RenderRunning();
+    SendDlgItemMessageW(d, IDC_SHOW_MERGED, BM_SETCHECK, BST_CHECKED, 0);
+    ClickButton(d, IDC_SHOW_MERGED);
+    WaitUntil([&] { return !dialog.RenderRunning(); });
+    WaitUntil([&] { return dialog.PreviewImagesShown() == dialog.PreviewImagesPosted(); }, 20000);
+    drawn = dialog.Preset();
+    ClickButton(d, IDC_CANCEL);
+  });
+  dialog.DoModal();
+  ASSERT_TRUE(script.Found());
+  EXPECT_TRUE(toggledWhileRendering);
+  // The dialog has ended: the box's last picture can be read on this thread.
+  const Bitmap* shown = dialog.PreviewImage();
+  ASSERT_NE(shown, nullptr);
+  drawn.grayscale = false;
+  EXPECT_EQ(DifferingPixels(*shown, ComposedRender(bigMerged, drawn, kSeed)), 0);
 }
 
 TEST_F(SettingDialogTest, WithoutAMergedImageTheToggleIsDisabled) {

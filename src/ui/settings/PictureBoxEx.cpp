@@ -80,6 +80,7 @@ void CPictureBoxEx::SetZoom(float zoom) {
 void CPictureBoxEx::SetImage(std::unique_ptr<Bitmap> image) {
   if (!image) return;
   image_ = std::move(image);
+  ++imagesShown_;
   view_.SetImageSize(image_->Width(), image_->Height());
   UpdateView(view_.HorizontalPosition(), view_.VerticalPosition());
 }

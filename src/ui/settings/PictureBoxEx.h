@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 
 #include "engine/Bitmap.h"
@@ -34,6 +35,8 @@ class CPictureBoxEx : public CWindow {
   void RecreateBuffer();
 
   float Zoom() const { return view_.Zoom(); }
+  const Bitmap* Image() const { return image_.get(); }
+  int ImagesShown() const { return imagesShown_.load(); }
 
  protected:
   void OnAttached() override;
@@ -52,6 +55,7 @@ class CPictureBoxEx : public CWindow {
   HWND horizontalBar_ = nullptr;
   HWND verticalBar_ = nullptr;
   HCURSOR addCursor_ = nullptr;
+  std::atomic<int> imagesShown_{0};
 };
 
 }  // namespace lumbra

@@ -128,7 +128,13 @@ BOOL CSettingDialog::OnInitDialog() {
   job_.mask = maskInfo_;
   job_.seed = seed_;
   job_.progress = [this](int32_t position, int32_t total) { OnRenderProgress(position, total); };
-  job_.completion = [this] { ComposePreview(); };
+  job_.completion = [this] {
+    {
+      std::lock_guard lock(displayMutex_);
+      layerFinished_ = true;
+    }
+    ComposePreview();
+  };
 
   ShowSettings();
   suppressRender_ = 0;
@@ -166,6 +172,10 @@ void CSettingDialog::RestartRender() {
   ReplaceDisplayBase(lineLayer_ && IsChecked(Handle(), IDC_SHOW_MERGED));
   ++renderCount_;
   lastProgressStep_ = -1;
+  {
+    std::lock_guard lock(displayMutex_);
+    layerFinished_ = false;
+  }
   rendering_ = true;
   renderThread_ = std::thread([this] {
     // An exception may not leave the thread: the dialog gets it and throws it on its own thread.
@@ -184,6 +194,7 @@ void CSettingDialog::ReplaceDisplayBase(bool merged) {
   std::lock_guard lock(displayMutex_);
   // The picture keeps its size for the whole dialog: the old base is written over, not
   // allocated afresh (on big pictures that is most of the time between a render and the preview).
+  baseHasLines_ = false;
   if (displayBase_ && displayBase_->Width() == source->Width() && displayBase_->Height() == source->Height() &&
       displayBase_->Format() == source->Format()) {
     std::memcpy(displayBase_->Data(), source->Data(),
@@ -201,13 +212,20 @@ void CSettingDialog::ComposePreview() {
   {
     std::lock_guard lock(displayMutex_);
     if (displayBase_) {
-      if (job_.target) ComposeOver(*displayBase_, *job_.target);
+      // Only a finished line layer is composed, and only once onto a base: a layer the render
+      // is still drawing, or lines composed twice, would show edges that the result has not.
+      if (job_.target && layerFinished_ && !baseHasLines_) {
+        ComposeOver(*displayBase_, *job_.target);
+        baseHasLines_ = true;
+      }
       image = std::make_unique<Bitmap>(displayBase_->Clone());
     }
   }
   PostMessageW(preview, kSetZoom, reinterpret_cast<WPARAM>(&zoomFactor_), 0);
-  if (image && image->Ok() && PostMessageW(preview, kSetImage, reinterpret_cast<WPARAM>(image.get()), 0))
+  if (image && image->Ok() && PostMessageW(preview, kSetImage, reinterpret_cast<WPARAM>(image.get()), 0)) {
     image.release();  // the preview owns it now
+    ++imagesPosted_;
+  }
 }
 
 void CSettingDialog::OnRenderProgress(int position, int maximum) {

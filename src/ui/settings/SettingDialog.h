@@ -78,6 +78,11 @@ class CSettingDialog : public CDialog {
   int RenderCount() const { return renderCount_.load(); }
   bool RenderRunning() const { return rendering_.load(); }
   bool RenderThreadHeld() const { return renderThread_.joinable(); }
+  // The picture the preview box shows now (read it once the dialog has ended); null before the
+  // first. The box has shown every picture posted to it when the two counts agree.
+  const Bitmap* PreviewImage() const { return preview_.Image(); }
+  int PreviewImagesPosted() const { return imagesPosted_.load(); }
+  int PreviewImagesShown() const { return preview_.ImagesShown(); }
   int ZoomIndex() const { return zoomIndex_; }
 
  protected:
@@ -133,10 +138,13 @@ class CSettingDialog : public CDialog {
   RenderJob job_;
   std::mutex displayMutex_;
   std::unique_ptr<Bitmap> displayBase_;
+  bool layerFinished_ = false;  // guarded by displayMutex_: the line layer holds a whole render
+  bool baseHasLines_ = false;   // guarded by displayMutex_: the layer is composed onto the base
   float zoomFactor_ = 1.0f;
   std::atomic<int> renderCount_{0};
   int lastProgressStep_ = -1;  // the render thread's own
   std::atomic<bool> rendering_{false};
+  std::atomic<int> imagesPosted_{0};
   std::exception_ptr renderError_;  // written by the render thread before it posts kRenderFailed
 };
 
