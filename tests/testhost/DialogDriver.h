@@ -34,6 +34,11 @@ int Selection(HWND page, int list);
 int SliderAt(HWND page, int slider);
 bool Checked(HWND page, int id);
 
+// What a person would call a layout fault in `window` and its visible descendants: a label,
+// check box or radio whose text does not fit on one line in its box ("cut: ..."), or two sibling
+// controls that overlap ("touching: ... / ..."); group boxes and frames may hold others.
+std::vector<std::wstring> LayoutFaults(HWND window);
+
 // Holds keys down for the calling thread (the one that runs the dialog) while it lives.
 class HeldKeys {
  public:

@@ -213,27 +213,35 @@ BOOL CLayoutDialog::OnInitDialog() {
 }
 
 void CLayoutDialog::MakeRoomForPanels() {
-  // The panels' font may make them taller than their place (it differs from the editor's): the
-  // row of buttons below then moves down and the editor grows, so that nothing is covered.
-  const auto bottomOf = [this](HWND window) {
+  // The panels' font may make them larger than their place (it differs from the editor's): the
+  // row of buttons below then moves down, the canvas grows into the height freed, and the editor
+  // grows (wider too, if need be), so that nothing is covered or cut.
+  const auto rectOf = [this](HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
     return r;
   };
-  const RECT store = bottomOf(Item(IDC_STORE_IN_LIST));
-  const RECT canvas = bottomOf(Item(IDC_LAYOUT_EDITOR_CANVAS));
+  const RECT store = rectOf(Item(IDC_STORE_IN_LIST));
+  const RECT canvas = rectOf(Item(IDC_LAYOUT_EDITOR_CANVAS));
+  const RECT line = rectOf(linePanel_.Handle()), circle = rectOf(circlePanel_.Handle());
+  RECT client{};
+  GetClientRect(Handle(), &client);
   const int gap = store.top - canvas.bottom;
-  const int overlap =
-      std::max(bottomOf(linePanel_.Handle()).bottom, bottomOf(circlePanel_.Handle()).bottom) + gap - store.top;
-  if (overlap <= 0) return;
+  const int margin = canvas.left;
+  const int down = std::max(std::max(line.bottom, circle.bottom) + gap - store.top, 0L);
+  const int across = std::max(std::max(line.right, circle.right) + margin - client.right, 0L);
+  if (down == 0 && across == 0) return;
   for (int id : {IDC_STORE_IN_LIST, IDOK, IDCANCEL}) {
-    const RECT r = bottomOf(Item(id));
-    SetWindowPos(Item(id), nullptr, r.left, r.top + overlap, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT r = rectOf(Item(id));
+    SetWindowPos(Item(id), nullptr, r.left + (id == IDC_STORE_IN_LIST ? 0 : across), r.top + down, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  SetWindowPos(Item(IDC_LAYOUT_EDITOR_CANVAS), nullptr, 0, 0, canvas.right - canvas.left, canvas.bottom - canvas.top + down,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   RECT window{};
   GetWindowRect(Handle(), &window);
-  SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top + overlap,
+  SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left + across, window.bottom - window.top + down,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
