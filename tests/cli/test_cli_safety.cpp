@@ -193,13 +193,15 @@ TEST_F(Cli, PicturesAreRefusedFromTheirHeaderAndNeverLeak) {
 }
 
 TEST_F(Cli, NumbersAreDecimal) {
-  for (const std::string& args : {std::string("outline --length 100 --ruler-height 10 --thickness nan"),
-                                  std::string("outline --length 100 --ruler-height 10 --thickness inf"),
-                                  std::string("preset save p --interval 0x10"), std::string("preset save p --jitter 1e0"),
-                                  std::string("place --preset latest --size 10x10 --seed 0x1")}) {
+  for (const std::string& args :
+       {std::string("outline --length 100 --ruler-height 10 --thickness nan"),
+        std::string("outline --length 100 --ruler-height 10 --thickness inf"),
+        std::string("preset save p --interval 0x10"), std::string("preset save p --jitter 1e0"),
+        std::string("place --preset latest --size 10x10 --seed 0x1")}) {
     const Result r = Run(Data() + " " + args);
     EXPECT_EQ(r.status, 2) << args;
-    const bool told = r.err.find("not a decimal number") != std::string::npos || r.err.find("not in range") != std::string::npos;
+    const bool told =
+        r.err.find("not a decimal number") != std::string::npos || r.err.find("not in range") != std::string::npos;
     EXPECT_TRUE(told) << args << ": " << r.err;
   }
   EXPECT_FALSE(FileExists(data.File("preset/p.qmfpreset")));

@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
   const lumbra::Bitmap picture = lumbra::ReadPng(path, error);
   if (picture.Ok() != error.empty()) __builtin_trap();
-  if (picture.Ok() && uint64_t(picture.Width()) * uint64_t(picture.Height()) > lumbra::PngPixelLimit()) __builtin_trap();
+  if (picture.Ok() && uint64_t(picture.Width()) * uint64_t(picture.Height()) > lumbra::PngPixelLimit())
+    __builtin_trap();
 
   const int width = picture.Ok() ? picture.Width() : 16, height = picture.Ok() ? picture.Height() : 16;
   const std::vector<uint8_t> mask = lumbra::ReadPngMask(path, width, height, error);

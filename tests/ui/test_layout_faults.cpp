@@ -61,7 +61,8 @@ TEST_F(LayoutFaultsTest, BothTabsOfTheSettingsDialog) {
   params.layerImage = &layer;
   for (int tab : {0, 1}) {
     CSettingDialog dialog(params);
-    const auto faults = FaultsOf(L"Korvane : Lumbra", [&] { dialog.DoModal(); }, [&](HWND d) { ShowTab(d, tab); });
+    const auto faults = FaultsOf(
+        L"Korvane : Lumbra", [&] { dialog.DoModal(); }, [&](HWND d) { ShowTab(d, tab); });
     EXPECT_TRUE(faults.empty()) << "tab " << tab << ":\n" << Narrow(Joined(faults));
   }
 }
@@ -81,7 +82,8 @@ TEST_F(LayoutFaultsTest, EveryEditorGeneratorAndTheNameEntry) {
       {"ruler editor", L"定規", [] { CRulerDialog(nullptr).DoModal(); }, nullptr},
       {"line generator", L"線の配置", [&] { CLinePosDialog(layout, nullptr).DoModal(); }, nullptr},
       {"polygon generator", L"多角形", [&] { CPolyPosDialog(layout, nullptr).DoModal(); }, nullptr},
-      {"name entry", L"データの登録", [] { AskName("　登録する名称を指定してください。", "データの登録", ""); }, nullptr},
+      {"name entry", L"データの登録", [] { AskName("　登録する名称を指定してください。", "データの登録", ""); },
+       nullptr},
   };
   for (const Case& c : cases) {
     const auto faults = FaultsOf(c.caption, c.run, c.prepare);
