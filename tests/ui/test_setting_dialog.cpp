@@ -203,6 +203,49 @@ TEST_F(SettingDialogTest, TheMergedToggleDuringARenderComposesOnlyTheFinishedLay
   EXPECT_EQ(DifferingPixels(*shown, ComposedRender(bigMerged, drawn, kSeed)), 0);
 }
 
+// Paints seen by windows of the dialog, counted on their own thread.
+std::atomic<int> g_paints{0};
+WNDPROC g_countedProcs[2] = {};
+template <int k>
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) ++g_paints;
+  return CallWindowProcW(g_countedProcs[k], window, message, wParam, lParam);
+}
+
+// Maximised and restored, the buttons and the active page are painted again at their new places.
+TEST_F(SettingDialogTest, ResizingRedrawsTheButtonsAndThePage) {
+  CSettingDialog dialog(params);
+  int paints[2][2] = {{-1, -1}, {-1, -1}};  // [apply, page][maximise, restore]
+  WindowScript script(kCaption, [&](HWND d) {
+    WaitUntil([&] { return dialog.RenderCount() > 0 && !dialog.RenderRunning(); });
+    const HWND windows[2] = {GetDlgItem(d, IDC_APPLY), test::PageWith(d, IDC_LAYOUT_LIST)};
+    const WNDPROC counting[2] = {&CountingProc<0>, &CountingProc<1>};
+    for (int w = 0; w < 2; ++w) {
+      g_countedProcs[w] = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(windows[w], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting[w])));
+    }
+    Sleep(200);
+    for (int step = 0; step < 2; ++step)
+      for (int w = 0; w < 2; ++w) {
+        g_paints = 0;
+        // Each window counted alone: the other is given back its own procedure meanwhile.
+        SetWindowLongPtrW(windows[1 - w], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_countedProcs[1 - w]));
+        SetWindowLongPtrW(windows[w], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting[w]));
+        SendMessageW(d, WM_SYSCOMMAND, step == 0 ? SC_MAXIMIZE : SC_RESTORE, 0);
+        WaitUntil([&] { return g_paints.load() > 0; }, 2000);
+        paints[w][step] = g_paints.load();
+        if (w == 0) SendMessageW(d, WM_SYSCOMMAND, step == 0 ? SC_RESTORE : SC_MAXIMIZE, 0);  // back, for the page's turn
+        Sleep(100);
+      }
+    for (int w = 0; w < 2; ++w) SetWindowLongPtrW(windows[w], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_countedProcs[w]));
+    ClickButton(d, IDC_CANCEL);
+  });
+  dialog.DoModal();
+  ASSERT_TRUE(script.Found());
+  for (int w = 0; w < 2; ++w)
+    for (int step = 0; step < 2; ++step) EXPECT_GT(paints[w][step], 0) << (w ? "page" : "apply") << " step " << step;
+}
+
 TEST_F(SettingDialogTest, WithoutAMergedImageTheToggleIsDisabled) {
   params.mergedImage = nullptr;
   CSettingDialog dialog(params);

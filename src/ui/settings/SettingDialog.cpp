@@ -657,8 +657,6 @@ void CSettingDialog::LayoutControls() {
   MoveTo(Item(IDC_ANTIALIAS), aaX, colorY, Width(aa0), Height(aa0));
   const RECT mask0 = rect(IDC_LENGTH_FROM_MASK);
   MoveTo(Item(IDC_LENGTH_FROM_MASK), aaX + Width(aa0) + 5, colorY, Width(mask0), Height(mask0));
-  const RECT group{groupX, groupY, groupX + Width(group0), groupY + Height(group0)};
-  RedrawWindow(d, &group, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 
   const RECT preview0 = rect(IDC_PREVIEW);
   const RECT preview{preview0.left, preview0.top, tab.left - 5, groupY - 22};
@@ -678,14 +676,11 @@ void CSettingDialog::LayoutControls() {
   MoveTo(Item(IDC_ZOOM_IN), x, y, Width(plus), Height(plus));
   x += Width(plus) + 21;
   MoveTo(Item(IDC_SHOW_MERGED), x, y, Width(merged), Height(merged));
-  const RECT row{preview.left, y, preview.right, y + Height(merged)};
-  RedrawWindow(d, &row, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-  InvalidateRect(Item(IDC_ZOOM_LABEL), nullptr, FALSE);
-  InvalidateRect(Item(IDC_PRESET_LIST), nullptr, FALSE);
 
   SetWindowPos(Item(IDC_PREVIEW), nullptr, preview.left, preview.top, Width(preview), Height(preview),
                SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(Item(IDC_PREVIEW), nullptr, TRUE);
+  // Everything moved: the whole dialog and every control is painted again, not a part of it.
+  RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 }  // namespace lumbra
