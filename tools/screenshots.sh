@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Saves a screenshot of each of the plug-in's windows as a person sees it, into out/screenshots/:
+# Saves a screenshot of each of the plug-in's windows as a person sees it, into out/screenshots/
+# (and, on a 144-DPI screen, into out/screenshots/dpi144/):
 # the x64 plug-in runs in our test host under wine on a virtual display, and the display is
 # captured while the window is up.
 #   tools/screenshots.sh        (after the win64 build)
@@ -11,7 +12,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null' EXIT
 
 for n in $(seq 150 199); do [ -e "/tmp/.X11-unix/X$n" ] || break; done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=":$n"
 sleep 1
@@ -25,9 +26,15 @@ wait_for_window() {
   done
 }
 
-# The progress bar while the layer image of a large picture is made.
 cp build/win64/Lumbra.8bf "$work/" && cp -r samples/data/. "$work/"
 convert -size 6000x8000 gradient:white-skyblue "$work/large.png"
+
+# Every window on a screen of $2 dots per inch, into the folder $1.
+all_shots() {
+out=$1
+export LUMBRA_WINE_DPI=$2
+mkdir -p "$out"
+# The progress bar while the layer image of a large picture is made.
 tools/wine-run.sh build/win64/lumbra_host.exe apply "$(winpath "$work/Lumbra.8bf")" focus \
   "$(winpath "$work/large.png")" "$(winpath "$work/large-out.png")" >/dev/null &
 run=$!
@@ -55,4 +62,8 @@ shot circle-editor circle-editor '線の配置設定' 2
 shot line-generator line-generator '線の配置"' 2
 shot polygon-generator polygon-generator '多角形' 2
 shot ruler-editor ruler-editor '定規' 2
-echo "screenshots: $(ls "$out" | tr '\n' ' ')"
+echo "screenshots: $out: $(ls "$out" | tr '\n' ' ')"
+}
+
+all_shots out/screenshots 96
+all_shots out/screenshots/dpi144 144

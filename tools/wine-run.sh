@@ -7,7 +7,11 @@ set -euo pipefail
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || { echo "wine-run: $wine not found (run tools/setup.sh)" >&2; exit 127; }
 
-export WINEPREFIX="${LUMBRA_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/lumbra/wine64}"
+# LUMBRA_WINE_DPI=144 runs in a prefix of its own whose screen has that many dots per inch.
+dpi=${LUMBRA_WINE_DPI:-96}
+default_prefix=${XDG_CACHE_HOME:-$HOME/.cache}/lumbra/wine64
+[ "$dpi" = 96 ] || default_prefix=$default_prefix-dpi$dpi
+export WINEPREFIX="${LUMBRA_WINEPREFIX:-$default_prefix}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -53,6 +57,10 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 REG
+      if [ "$dpi" != 96 ]; then
+        printf '\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$dpi" >>"$reg"
+        printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts]\n"LogPixels"=dword:%08x\n' "$dpi" >>"$reg"
+      fi
       "$wine" regedit "$reg" >/dev/null 2>&1 || true
       rm -f "$reg"
       /usr/lib/wine/wineserver -w 2>/dev/null || true

@@ -16,6 +16,7 @@
 #include "host/model/PixelTransfer.h"
 #include "platform/MessageService.h"
 #include "platform/MessageServiceWin32.h"
+#include "ui/framework/Dpi.h"
 #include "ui/settings/SettingDialog.h"
 
 using namespace lumbra;
@@ -77,6 +78,7 @@ AcquiredImages AcquireImages(FilterRecord& r) {
   g_state.maskInfo = MaskInfo{static_cast<const uint8_t*>(r.maskData), r.maskRect.right - r.maskRect.left,
                               r.maskRect.bottom - r.maskRect.top, r.maskRowBytes};
 
+  const ScopedSystemDpiAwareness dpi;
   CProgressDialog dialog(HostWindow(r.platformData));
   dialog.m_pFilter = &r;
   dialog.m_nWidth = FilterWidth(r);
@@ -114,6 +116,7 @@ std::unique_ptr<Bitmap> RenderScripted(const Bitmap& layerImage) {
 
 // Runs the settings dialog; what its handlers throw comes out of here.
 std::unique_ptr<Bitmap> RunSettingDialog(SettingDialogParams params, std::string* presetName) {
+  const ScopedSystemDpiAwareness dpi;
   params.parentWindow = g_state.parentWindow;
   auto dialog = std::make_unique<CSettingDialog>(params);
   dialog->DoModal();

@@ -12,6 +12,7 @@
 #include "ui/editors/InputBox.h"
 #include "ui/editors/LayoutDialog.h"
 #include "ui/editors/RulerDialog.h"
+#include "ui/framework/Dpi.h"
 #include "ui/framework/Module.h"
 #include "ui/settings/model/DataListMatch.h"
 #include "ui/settings/model/PresetRanges.h"
@@ -23,6 +24,7 @@ namespace {
 constexpr UINT kSetZoom = WM_USER + 101;   // wParam: const float*
 constexpr UINT kSetImage = WM_USER + 102;  // wParam: Bitmap*, owned by the receiver
 constexpr UINT kRenderFailed = WM_APP + 103;  // the render thread threw; the dialog throws it on
+// The smallest client area, at 96 DPI (scaled with the screen's DPI).
 constexpr int kMinClientWidth = 770;
 constexpr int kMinClientHeight = 500;
 
@@ -97,6 +99,7 @@ HWND CSettingDialog::ListOf(int kind) const {
 }
 
 BOOL CSettingDialog::OnInitDialog() {
+  dpi_ = WindowDpi(Handle());
   // Shared: one handle for the life of the module, not a new one for every opening.
   if (auto icon = static_cast<HICON>(
           LoadImageW(PluginModule(), MAKEINTRESOURCEW(IDI_PLUGIN), IMAGE_ICON, 16, 16, LR_SHARED)))
@@ -594,8 +597,13 @@ INT_PTR CSettingDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
       if (IsRectEmpty(&client)) return 0;
       GetWindowRect(Handle(), &window);
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      info->ptMinTrackSize.x = Width(window) - Width(client) + kMinClientWidth;
-      info->ptMinTrackSize.y = Height(window) - Height(client) + kMinClientHeight;
+      // The controls are sized by the dialog's font, which does not grow exactly with the DPI:
+      // the drawing group and the tab area side by side must fit, whatever the scale (with the
+      // margins LayoutControls leaves, the group then stays two pixels clear of the tab area).
+      const int sideBySide = Width(ChildRect(Handle(), Item(IDC_DRAWING_GROUP))) +
+                             Width(ChildRect(Handle(), Item(IDC_TAB_AREA))) + Px(19);
+      info->ptMinTrackSize.x = Width(window) - Width(client) + std::max(Px(kMinClientWidth), sideBySide);
+      info->ptMinTrackSize.y = Height(window) - Height(client) + Px(kMinClientHeight);
       handled = true;
       return 0;
     }
@@ -632,49 +640,49 @@ void CSettingDialog::LayoutControls() {
   auto rect = [&](int id) { return ChildRect(d, Item(id)); };
 
   const RECT cancel0 = rect(IDC_CANCEL);
-  const int cancelX = W - 10 - Width(cancel0), buttonY = H - 10 - Height(cancel0);
+  const int cancelX = W - Px(10) - Width(cancel0), buttonY = H - Px(10) - Height(cancel0);
   MoveTo(Item(IDC_CANCEL), cancelX, buttonY, Width(cancel0), Height(cancel0));
   const RECT apply0 = rect(IDC_APPLY);
-  const int applyX = cancelX - 5 - Width(apply0), applyY = H - 10 - Height(apply0);
+  const int applyX = cancelX - Px(5) - Width(apply0), applyY = H - Px(10) - Height(apply0);
   MoveTo(Item(IDC_APPLY), applyX, applyY, Width(apply0), Height(apply0));
   const RECT bar0 = rect(IDC_RENDER_PROGRESS);
-  const int barY = H - 10 - Height(bar0);
-  MoveTo(Item(IDC_RENDER_PROGRESS), 10, barY, applyX - 10 - 10, Height(bar0));
+  const int barY = H - Px(10) - Height(bar0);
+  MoveTo(Item(IDC_RENDER_PROGRESS), Px(10), barY, applyX - Px(10) - Px(10), Height(bar0));
 
   const RECT tab0 = rect(IDC_TAB_AREA);
-  const RECT tab{W - 5 - Width(tab0), 0, W - 5, applyY - 5};
+  const RECT tab{W - Px(5) - Width(tab0), 0, W - Px(5), applyY - Px(5)};
   MoveTo(Item(IDC_TAB_AREA), tab.left, tab.top, Width(tab), Height(tab));
   sheet_.Move(tab);
 
   const RECT group0 = rect(IDC_DRAWING_GROUP);
-  const int groupX = (tab.left - Width(group0)) / 2 + 5, groupY = barY - 10 - Height(group0);
+  const int groupX = (tab.left - Width(group0)) / 2 + Px(5), groupY = barY - Px(10) - Height(group0);
   MoveTo(Item(IDC_DRAWING_GROUP), groupX, groupY, Width(group0), Height(group0));
   const RECT color0 = rect(IDC_COLOR);
-  const int colorY = groupY + (Height(group0) - Height(color0)) / 2 + 4;
-  MoveTo(Item(IDC_COLOR), groupX + 7, colorY, Width(color0), Height(color0));
+  const int colorY = groupY + (Height(group0) - Height(color0)) / 2 + Px(4);
+  MoveTo(Item(IDC_COLOR), groupX + Px(7), colorY, Width(color0), Height(color0));
   const RECT aa0 = rect(IDC_ANTIALIAS);
-  const int aaX = groupX + 7 + Width(color0) + 8;
+  const int aaX = groupX + Px(7) + Width(color0) + Px(8);
   MoveTo(Item(IDC_ANTIALIAS), aaX, colorY, Width(aa0), Height(aa0));
   const RECT mask0 = rect(IDC_LENGTH_FROM_MASK);
-  MoveTo(Item(IDC_LENGTH_FROM_MASK), aaX + Width(aa0) + 5, colorY, Width(mask0), Height(mask0));
+  MoveTo(Item(IDC_LENGTH_FROM_MASK), aaX + Width(aa0) + Px(5), colorY, Width(mask0), Height(mask0));
 
   const RECT preview0 = rect(IDC_PREVIEW);
-  const RECT preview{preview0.left, preview0.top, tab.left - 5, groupY - 22};
+  const RECT preview{preview0.left, preview0.top, tab.left - Px(5), groupY - Px(22)};
   const RECT list0 = rect(IDC_PRESET_LIST);
   MoveTo(Item(IDC_PRESET_LIST), preview.left + (Width(preview) - Width(list0)) / 2, list0.top, Width(list0),
          Height(list0));
 
   const RECT minus = rect(IDC_ZOOM_OUT), label = rect(IDC_ZOOM_LABEL), plus = rect(IDC_ZOOM_IN),
              merged = rect(IDC_SHOW_MERGED);
-  const int rowWidth = Width(minus) + Width(label) + Width(plus) + Width(merged) + 20;
+  const int rowWidth = Width(minus) + Width(label) + Width(plus) + Width(merged) + Px(20);
   int x = preview.left + (Width(preview) - rowWidth) / 2;
   const int y = preview.bottom;
   MoveTo(Item(IDC_ZOOM_OUT), x, y, Width(minus), Height(minus));
-  x += Width(minus) + 1;
+  x += Width(minus) + Px(1);
   MoveTo(Item(IDC_ZOOM_LABEL), x, y, Width(label), Height(label));
-  x += Width(label) + 1;
+  x += Width(label) + Px(1);
   MoveTo(Item(IDC_ZOOM_IN), x, y, Width(plus), Height(plus));
-  x += Width(plus) + 21;
+  x += Width(plus) + Px(21);
   MoveTo(Item(IDC_SHOW_MERGED), x, y, Width(merged), Height(merged));
 
   SetWindowPos(Item(IDC_PREVIEW), nullptr, preview.left, preview.top, Width(preview), Height(preview),

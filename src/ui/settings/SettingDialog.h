@@ -112,6 +112,8 @@ class CSettingDialog : public CDialog {
   bool RunEditor(int kind);
   // Throws what the render thread threw, once it has ended.
   void ThrowRenderError();
+  // A length given for 96 DPI, at the dialog's DPI.
+  int Px(int pixelsAt96) const { return MulDiv(pixelsAt96, dpi_, 96); }
 
   CPropertySheet sheet_;
   CPropLayout layoutPage_;
@@ -122,6 +124,7 @@ class CSettingDialog : public CDialog {
   std::unique_ptr<Bitmap> lineLayer_;
   uint8_t grayscale_;
   bool returnLines_;
+  int dpi_ = 96;
   std::optional<uint32_t> seed_;
   int zoomIndex_ = 4;
   CPresetData preset_;
