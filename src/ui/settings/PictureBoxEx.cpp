@@ -218,7 +218,14 @@ LRESULT CPictureBoxEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (reinterpret_cast<HWND>(lParam) != Handle()) view_.Release();
       break;
     case WM_SETCURSOR: UpdateCursor(); return TRUE;
-    case WM_DESTROY: buffer_.reset(); break;
+    case WM_DESTROY: {
+      buffer_.reset();
+      // Pictures posted but not yet taken are owned by this box: they go with it.
+      MSG pending;
+      while (PeekMessageW(&pending, Handle(), kSetImageMessage, kSetImageMessage, PM_REMOVE))
+        delete reinterpret_cast<Bitmap*>(pending.wParam);
+      break;
+    }
     default: break;
   }
   return DefProc(message, wParam, lParam);
