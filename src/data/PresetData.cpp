@@ -1,6 +1,5 @@
 #include "data/PresetData.h"
 
-#include <cstdio>
 #include <optional>
 
 #include "data/Messages.h"
@@ -15,13 +14,7 @@ namespace {
 // shows the bytes, and the rest of the preset still loads.
 std::string NameFromFile(const std::string& cp932) {
   if (std::optional<std::string> utf8 = Cp932ToUtf8(cp932)) return *utf8;
-  std::string escaped;
-  char hex[5];
-  for (const char c : cp932) {
-    std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
-    escaped += hex;
-  }
-  return escaped;
+  return DisplayName(cp932, true);
 }
 
 void WriteName(RecordWriter& writer, const std::string& utf8) {

@@ -67,11 +67,11 @@ bool IsRecordName(std::string_view name) {
   return true;
 }
 
-std::string DisplayName(std::string_view name) {
+std::string DisplayName(std::string_view name, bool everyByte) {
   std::string shown;
   for (const char ch : name) {
     const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x20 || c == 0x7F) {
+    if (everyByte || c < 0x20 || c == 0x7F) {
       char hex[5];
       std::snprintf(hex, sizeof hex, "\\x%02X", c);
       shown += hex;
@@ -80,6 +80,10 @@ std::string DisplayName(std::string_view name) {
     }
   }
   return shown;
+}
+
+std::string NotARecordNameText(std::string_view name) {
+  return Format(text::kNameNotRepresentable, DisplayName(name));
 }
 
 std::string RecordPath(RecordKind kind, std::string_view name) {
@@ -131,7 +135,7 @@ bool PrepareRecordPath(int kind, bool asLatest, std::string& name) {
     const std::string asked = name;
     name = *Cp932ToUtf8(TrimReservedCp932(*cp932));
     if (!IsRecordName(name)) {
-      ShowMessage(Format(text::kNameNotRepresentable, DisplayName(asked)), text::kCaptionNotice, MessageIcon::Warning);
+      ShowMessage(NotARecordNameText(asked), text::kCaptionNotice, MessageIcon::Warning);
       return false;
     }
     if (name == kLatestName) {

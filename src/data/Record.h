@@ -34,8 +34,11 @@ bool PrepareRecordPath(int kind, bool asLatest, std::string& name);
 // \), no colon and no control character (NUL, newline...). Names from anywhere (command line,
 // name entry, record files) pass here before they reach a path, so none leads out of the folder.
 bool IsRecordName(std::string_view name);
-// The name as a message shows it: control characters written as \xNN.
-std::string DisplayName(std::string_view name);
+// The name as a message shows it: control characters (or, with everyByte, all bytes) written as
+// \xNN.
+std::string DisplayName(std::string_view name, bool everyByte = false);
+// The message that refuses `name` as a record name ("[name]という登録名には、...").
+std::string NotARecordNameText(std::string_view name);
 
 // Full path of a record (no checks): data folder + subfolder + name + extension.
 std::string RecordPath(RecordKind kind, std::string_view name);

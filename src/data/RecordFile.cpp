@@ -134,9 +134,7 @@ bool LoadRecordFile(RecordKind kind, const std::string& name, const RecordLoader
   const bool isLatest = name == kLatestName;
   // A name that could lead out of the folder (or name no file) counts as a missing record.
   if (!IsRecordName(name)) {
-    std::string message = text::kNameNotRepresentable;
-    message.replace(message.find("%s"), 2, DisplayName(name));
-    ShowMessage(message + text::kLoadingLatest, text::kCaptionReadError, MessageIcon::Warning);
+    ShowMessage(NotARecordNameText(name) + text::kLoadingLatest, text::kCaptionReadError, MessageIcon::Warning);
     loader.loadLatest();
     return false;
   }

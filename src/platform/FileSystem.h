@@ -59,7 +59,6 @@ class ReplacingFile {
   // False with the system's error text when no temporary can be created.
   bool Open(const std::string& target, const std::string& tag, std::string& error);
   std::FILE* File() const { return file_.get(); }
-  const std::string& TemporaryPath() const { return temporary_; }
   // Flushes the file to the disk, closes it and moves it over the target.
   bool Commit(std::string& error);
 

@@ -18,6 +18,7 @@
 #include "engine/Render.h"
 #include "platform/MessageServiceWin32.h"
 #include "ui/framework/Dialog.h"
+#include "ui/framework/Dpi.h"
 #include "ui/framework/PropertySheet.h"
 #include "ui/settings/ColorButton.h"
 #include "ui/settings/PictureBoxEx.h"
@@ -113,7 +114,7 @@ class CSettingDialog : public CDialog {
   // Throws what the render thread threw, once it has ended.
   void ThrowRenderError();
   // A length given for 96 DPI, at the dialog's DPI.
-  int Px(int pixelsAt96) const { return MulDiv(pixelsAt96, dpi_, 96); }
+  int Px(int pixelsAt96) const { return ScaleForDpi(pixelsAt96, dpi_); }
 
   CPropertySheet sheet_;
   CPropLayout layoutPage_;
