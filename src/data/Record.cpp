@@ -82,9 +82,7 @@ std::string DisplayName(std::string_view name, bool everyByte) {
   return shown;
 }
 
-std::string NotARecordNameText(std::string_view name) {
-  return Format(text::kNameNotRepresentable, DisplayName(name));
-}
+std::string NotARecordNameText(std::string_view name) { return Format(text::kNameNotRepresentable, DisplayName(name)); }
 
 std::string RecordPath(RecordKind kind, std::string_view name) {
   return GetDataFolder() + RecordSubfolder(kind) + std::string(name) + RecordExtension(kind);
