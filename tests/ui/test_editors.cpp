@@ -45,6 +45,15 @@ bool Exists(RecordKind kind, const std::string& name) { return std::filesystem::
 // Returns once `window`'s thread has handled everything sent before.
 void Settle(HWND window) { SendMessageW(window, WM_NULL, 0, 0); }
 
+// Ends an editor opened from the settings dialog `settings` with `button`, and returns once the
+// dialog has taken the editor's result. (Settling alone can return while the editor's own loop
+// still runs, before the dialog has refilled its lists.)
+void CloseEditor(HWND editor, int button, HWND settings) {
+  ClickButton(editor, button);
+  WaitUntil([&] { return !IsWindow(editor); });
+  Settle(settings);
+}
+
 // A press and release on a canvas at client (x, y).
 void ClickCanvas(HWND canvas, int x, int y) {
   SendMessageW(canvas, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
@@ -456,8 +465,7 @@ TEST_F(EditorsFromSettingsTest, ANewCurvedRulerReachesThePresetTheListsAndTheRen
     rendersBefore = dialog.RenderCount();
     ChooseLater(page, IDC_RULER_LIST, static_cast<int>(Entries(page, IDC_RULER_LIST).size()) - 1);
     HWND editor = AwaitWindow(kRulerEditor);
-    ClickButton(editor, IDCANCEL);
-    Settle(d);
+    CloseEditor(editor, IDCANCEL, d);
     cancelledSelection = Selection(page, IDC_RULER_LIST);
     rendersAfterCancel = dialog.RenderCount();
 
@@ -468,8 +476,7 @@ TEST_F(EditorsFromSettingsTest, ANewCurvedRulerReachesThePresetTheListsAndTheRen
     ClickCanvas(canvas, size.cx / 3, size.cy / 4);
     ClickCanvas(canvas, 2 * size.cx / 3, 3 * size.cy / 4);
     Click(editor, IDC_JOIN_CURVE);
-    ClickButton(editor, IDOK);
-    Settle(d);
+    CloseEditor(editor, IDOK, d);
     rulerCount = static_cast<int>(Entries(page, IDC_RULER_LIST).size());
     rulerSelection = Selection(page, IDC_RULER_LIST);
     presetSelection = Selection(d, IDC_PRESET_LIST);
@@ -518,8 +525,7 @@ TEST_F(EditorsFromSettingsTest, ACircleStoredUnderANameIsListedAndChosen) {
     TypeInto(circle, IDC_CIRCLE_CX_EDIT, L"30", GetDlgItem(circle, IDC_CIRCLE_CY_EDIT));
     AnswerNameEntry(
         editor, [&] { PostMessageW(editor, WM_COMMAND, MAKEWPARAM(IDC_STORE_IN_LIST, BN_CLICKED), 0); }, L"ring");
-    ClickButton(editor, IDCANCEL);  // stored, then cancelled: the list still shows it
-    Settle(d);
+    CloseEditor(editor, IDCANCEL, d);  // stored, then cancelled: the list still shows it
     afterEditor = Entries(page, IDC_LAYOUT_LIST);
     selectionAfterEditor = Selection(page, IDC_LAYOUT_LIST);
     Choose(page, IDC_LAYOUT_LIST, 0);
