@@ -23,7 +23,7 @@ int32_t TruncateToInt32(double v) {
 // Places the outline of one side: mirrored across its own axis, for side 1 turned (point-symmetric
 // pairs) or mirrored again (the other modes) to point backwards, shifted along itself, turned to
 // theta and moved to the base point.
-void SetSideTransform(Graphics& g, const PlacedSide& side, uint8_t drawSide) {
+void SetSideTransform(Graphics& g, const PlacedSide& side, uint8_t drawSide, double scale, double shift) {
   g.ResetTransform();
   g.ScaleTransform(1, -1);
   if (side.side == 1) {
@@ -33,6 +33,10 @@ void SetSideTransform(Graphics& g, const PlacedSide& side, uint8_t drawSide) {
   if (side.shift != 0) g.TranslateTransform(static_cast<float>(side.shift), 0);
   g.RotateTransform(static_cast<float>(side.theta * 180 / kPi));
   g.TranslateTransform(static_cast<float>(side.x), static_cast<float>(side.y));
+  if (scale != 1.0) {
+    if (shift != 0) g.TranslateTransform(static_cast<float>(shift), static_cast<float>(shift));
+    g.ScaleTransform(static_cast<float>(scale), static_cast<float>(scale));
+  }
 }
 
 }  // namespace
@@ -55,7 +59,8 @@ int32_t RenderLines(RenderJob& job) {
   Graphics g(target);
   g.SetThreadCount(job.threadCount);
   g.Clear(0x00000000);
-  if (preset.antialias == 1) {
+  const bool scaled = job.scale != 1.0;
+  if (preset.antialias == 1 || scaled) {
     g.SetSmoothingMode(SmoothingMode::HighQuality);
     g.SetPixelOffsetMode(PixelOffsetMode::Half);
   } else {
@@ -91,7 +96,7 @@ int32_t RenderLines(RenderJob& job) {
       outlineThickness = side.thickness;
     }
     if (outline.size() <= 1) return;
-    SetSideTransform(g, side, preset.drawSide);
+    SetSideTransform(g, side, preset.drawSide, job.scale, preset.antialias == 1 ? 0.0 : 0.5);
     g.FillPolygon(brush, outline, FillRule::Winding);
     if (job.strokeSink) {
       const Affine& m = g.Transform();
@@ -103,8 +108,9 @@ int32_t RenderLines(RenderJob& job) {
       job.strokeSink(placed, color);
     }
   };
-  const WalkSummary walk =
-      WalkPlacement(preset, target.Width(), target.Height(), job.mask, random, beginStep, placeSide);
+  const int pictureWidth = job.pictureWidth > 0 ? job.pictureWidth : target.Width();
+  const int pictureHeight = job.pictureHeight > 0 ? job.pictureHeight : target.Height();
+  const WalkSummary walk = WalkPlacement(preset, pictureWidth, pictureHeight, job.mask, random, beginStep, placeSide);
   if (walk.end != WalkEnd::Finished) return 0;
   if (job.progress) job.progress(0, 0);
   if (job.completion) job.completion();

@@ -40,6 +40,14 @@ struct RenderJob {
   std::function<void(const std::vector<PointF>& picturePolygon, uint32_t argb)> strokeSink;
   // Threads the fills may use (0 = the machine's cores, 1 = the rendering thread only).
   int threadCount = 0;
+  // A smaller copy of the lines, for showing them at a display's scale: the lines are placed on a
+  // picture of pictureWidth x pictureHeight (0: the target's size) exactly as at full size, then
+  // drawn scaled by `scale` into the target, always anti-aliased, so that target pixel (i, j)
+  // shows the picture's area [i, i + 1) / scale x [j, j + 1) / scale (aliased lines are shifted
+  // by the half pixel that separates their pixel centres from that grid).
+  double scale = 1.0;
+  int pictureWidth = 0;
+  int pictureHeight = 0;
 };
 
 // The colour a preset draws with: its colour, or when `grayscale` is set opaque grey of the
