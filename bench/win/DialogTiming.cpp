@@ -1,15 +1,17 @@
 // How long the settings dialog takes, under wine, from a change of a setting to the preview
-// showing the newly rendered lines, on a 4000 x 6000 picture for each scene of Scenes.h.
+// showing the new lines, for each scene of Scenes.h on a 4000 x 6000 picture at every zoom up to
+// 100 %, and on an 8000 x 12000 picture zoomed out:
 //
 //   lumbra_dialog_timing [ROUNDS]
 //
-// The change is a click on "マスクより長さを決定" (without a selection it changes nothing drawn, so
-// every round renders the same scene in full); the time runs from the click to the moment the
-// preview has taken the new picture. The first render, started when the dialog opens, is left out.
+// The change is the preset list's "<最新の設定>" chosen again: the scene is loaded and rendered
+// anew, the same lines every round, as the render alone draws them. For each round the tool notes when the preview has
+// drawn the quick first picture of the new render (zoomed out only) and when it has drawn the
+// full-size lines; "the render alone" is the same render outside the dialog. Medians, minima and
+// maxima are over the rounds. The render the dialog starts when it opens is left out.
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -27,14 +29,103 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::atomic<int> g_imagesTaken{0};
-HHOOK g_hook = nullptr;
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// Counts the pictures the preview takes from the queue.
-LRESULT CALLBACK CountPreviewImages(int code, WPARAM wParam, LPARAM lParam) {
-  const auto* message = reinterpret_cast<const MSG*>(lParam);
-  if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_USER + 102) ++g_imagesTaken;
-  return CallNextHookEx(g_hook, code, wParam, lParam);
+struct Spread {
+  std::vector<double> values;
+  void Print() {
+    if (values.empty()) {
+      std::printf("%25s", "-");
+      return;
+    }
+    std::sort(values.begin(), values.end());
+    std::printf("%7.1f /%7.1f /%7.1f", values.front(), values[values.size() / 2], values.back());
+  }
+};
+
+Bitmap Picture(int width, int height) {
+  Bitmap layer(width, height);
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(layer.Row(y));
+    std::fill(row, row + width, 0xFFE8F0FFu);
+  }
+  return layer;
+}
+
+// The scene's preset stored as "latest", with its layout and ruler.
+void StoreScene(bench::Scene scene) {
+  CPresetData preset;
+  bench::ConfigureScene(preset, scene, true);
+  const std::string name = bench::SceneName(scene);
+  preset.layout.Save(name, false);
+  preset.layout.Load(name);
+  preset.ruler.Save(name, false);
+  preset.ruler.Load(name);
+  preset.Save(kLatestName, true);
+}
+
+double RenderAlone(const Bitmap& picture) {
+  Bitmap lines(picture.Width(), picture.Height());
+  RenderJob job;
+  CPresetData loaded;
+  loaded.Load(kLatestName);
+  job.preset = &loaded;
+  job.target = &lines;
+  const Clock::time_point start = Clock::now();
+  RenderLines(job);
+  return Ms(Clock::now() - start);
+}
+
+// One dialog per zoom; `rounds` changes at each.
+void TimeScene(bench::Scene scene, const Bitmap& picture, const std::vector<int>& zoomIndexes, int rounds) {
+  StoreScene(scene);
+  Spread alone;
+  for (int i = 0; i < rounds; ++i) alone.values.push_back(RenderAlone(picture));
+  for (int zoomIndex : zoomIndexes) {
+    SettingDialogParams params;
+    params.layerImage = &picture;
+    CSettingDialog dialog(params);
+    Spread first, final;
+    testhost::WindowScript script(L"Korvane : Lumbra", [&](HWND d) {
+      testhost::WaitUntil([&] { return dialog.RenderCount() > 0 && !dialog.RenderRunning(); }, 120000);
+      for (int k = dialog.ZoomIndex(); k > zoomIndex; --k) testhost::ClickButton(d, IDC_ZOOM_OUT);
+      Sleep(300);
+      for (int i = 0; i < rounds; ++i) {
+        const Clock::time_point start = Clock::now();
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_PRESET_LIST, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_PRESET_LIST)));
+        const int generation = dialog.RenderCount();
+        bool sawFirst = false;
+        const Clock::time_point deadline = start + std::chrono::seconds(30);
+        while (Clock::now() < deadline) {
+          if (dialog.ShownGeneration() == generation) {
+            const double scale = dialog.ShownLinesScale();
+            if (scale < 1.0 && !sawFirst) {
+              first.values.push_back(Ms(Clock::now() - start));
+              sawFirst = true;
+            }
+            if (scale == 1.0) {
+              final.values.push_back(Ms(Clock::now() - start));
+              break;
+            }
+          }
+          Sleep(1);
+        }
+        testhost::WaitUntil([&] { return !dialog.RenderRunning(); }, 30000);
+        Sleep(100);
+      }
+      testhost::ClickButton(d, IDC_CANCEL);
+    });
+    dialog.DoModal();
+    std::printf("%-6s %4d%%  ", bench::SceneName(scene), static_cast<int>(CSettingDialog::kZoomSteps[zoomIndex] * 100));
+    first.Print();
+    std::printf("   ");
+    final.Print();
+    std::printf("   ");
+    alone.Print();
+    std::printf("\n");
+    std::fflush(stdout);
+  }
 }
 
 }  // namespace
@@ -46,72 +137,22 @@ int wmain(int argc, wchar_t** argv) {
   std::filesystem::create_directories(folder);
   SetDataFolder(folder.string() + "\\");
 
-  const int scale = argc > 2 ? std::max(1, _wtoi(argv[2])) : 1;  // a smaller picture, for trying out
-  Bitmap layer(bench::kSceneWidth / scale, bench::kSceneHeight / scale);
-  for (int y = 0; y < layer.Height(); ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(layer.Row(y));
-    std::fill(row, row + layer.Width(), 0xFFE8F0FFu);
-  }
-  g_hook = SetWindowsHookExW(WH_GETMESSAGE, &CountPreviewImages, nullptr, GetCurrentThreadId());
-  std::printf("%dx%d picture; ms from a change to the preview update (%d rounds): min / median / max\n",
-              layer.Width(), layer.Height(), rounds);
-  std::fflush(stdout);
-  for (bench::Scene scene : {bench::Scene::Focus, bench::Scene::Speed, bench::Scene::Curve}) {
-    CPresetData preset;
-    bench::ConfigureScene(preset, scene, true);
-    const std::string name = bench::SceneName(scene);
-    preset.layout.Save(name, false);
-    preset.layout.Load(name);
-    preset.ruler.Save(name, false);
-    preset.ruler.Load(name);
-    preset.Save(kLatestName, true);
-
-    double renderAlone = 0;
-    {
-      // The render alone, for comparison.
-      Bitmap lines(layer.Width(), layer.Height());
-      RenderJob job;
-      CPresetData loaded;
-      loaded.Load(kLatestName);
-      job.preset = &loaded;
-      job.target = &lines;
-      const Clock::time_point start = Clock::now();
-      RenderLines(job);
-      renderAlone = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    }
-    SettingDialogParams params;
-    params.layerImage = &layer;
-    CSettingDialog dialog(params);
-    std::vector<double> times;
-    testhost::WindowScript script(L"Korvane : Lumbra", [&](HWND d) {
-      HWND preview = GetDlgItem(d, IDC_PREVIEW);
-      // The renders the dialog starts while it opens: the last one finishes and shows.
-      testhost::WaitUntil([&] { return dialog.RenderCount() > 0 && !dialog.RenderRunning(); }, 120000);
-      Sleep(500);
-      SendMessageW(preview, WM_NULL, 0, 0);
-      for (int i = 0; i < rounds; ++i) {
-        const int taken = g_imagesTaken.load();
-        const Clock::time_point start = Clock::now();
-        testhost::ClickButton(d, IDC_LENGTH_FROM_MASK);
-        if (!testhost::WaitUntil([&] { return g_imagesTaken.load() > taken && !dialog.RenderRunning(); }, 20000))
-          std::fprintf(stderr, "round %d: no new picture (%d renders, %d pictures, rendering %d)\n", i,
-                       dialog.RenderCount(), g_imagesTaken.load(), dialog.RenderRunning());
-        SendMessageW(preview, WM_NULL, 0, 0);  // returns once the preview has handled the picture
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-      }
-      testhost::ClickButton(d, IDC_CANCEL);
-    });
-    dialog.DoModal();
-    std::sort(times.begin(), times.end());
-    if (times.empty()) {
-      std::printf("%-6s no measurement\n", bench::SceneName(scene));
-      continue;
-    }
-    std::printf("%-6s %7.1f / %7.1f / %7.1f   (the render alone: %.1f)\n", bench::SceneName(scene), times.front(),
-                times[times.size() / 2], times.back(), renderAlone);
+  const bench::Scene scenes[] = {bench::Scene::Focus, bench::Scene::Speed, bench::Scene::Curve};
+  std::printf("ms from a change to the preview (%d rounds, min / median / max), %u cores\n", rounds,
+              std::thread::hardware_concurrency());
+  std::printf("scene  zoom        first picture             full-size lines            the render alone\n");
+  {
+    const Bitmap picture = Picture(bench::kSceneWidth, bench::kSceneHeight);
+    std::printf("%dx%d\n", picture.Width(), picture.Height());
     std::fflush(stdout);
+    for (bench::Scene scene : scenes) TimeScene(scene, picture, {0, 1, 2, 3, 4}, rounds);
   }
-  UnhookWindowsHookEx(g_hook);
+  {
+    const Bitmap picture = Picture(2 * bench::kSceneWidth, 2 * bench::kSceneHeight);
+    std::printf("%dx%d\n", picture.Width(), picture.Height());
+    std::fflush(stdout);
+    for (bench::Scene scene : scenes) TimeScene(scene, picture, {0, 1}, rounds);
+  }
   std::filesystem::remove_all(folder);
   return 0;
 }

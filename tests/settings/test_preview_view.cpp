@@ -1,6 +1,8 @@
 // The preview box's arithmetic: bars, ranges, centring, scroll requests, dragging, drawing.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "ui/settings/model/PreviewView.h"
 
 namespace lumbra {
@@ -51,14 +53,44 @@ TEST(PreviewView, SmallImageIsCentredOverTheCheckerboard) {
   EXPECT_EQ(View(202, 152, 41, 31, 1.0f).Layout().xOffset, 79);  // halves truncate
 
   // The checkerboard is tiled from the buffer's corner, under the image only.
-  Bitmap buffer(200, 150, PixelFormat::Rgb32), image(40, 30);
-  image.SetPixel(39, 0, 0xFF123456u);
-  view.Draw(buffer, image, MakeCheckerboard(), kFace);
+  Bitmap buffer(200, 150, PixelFormat::Rgb32);
+  auto image = std::make_shared<Bitmap>(40, 30);
+  image->SetPixel(39, 0, 0xFF123456u);
+  PreviewComposer().Draw(buffer, l, view.Zoom(), PreviewPicture{image, nullptr, 1.0, 0}, MakeCheckerboard(), kFace);
   EXPECT_EQ(buffer.GetPixel(59, 45), kFace);
   EXPECT_EQ(buffer.GetPixel(60, 45), 0xFFFFFFFFu);  // square (4, 3)
   EXPECT_EQ(buffer.GetPixel(75, 45), PreviewView::kCheckerGrey);
   EXPECT_EQ(buffer.GetPixel(60 + 78, 45 + 1), 0xFF123456u);  // image pixel (39, 0) at twice its size
   EXPECT_EQ(buffer.GetPixel(140, 45), kFace);
+}
+
+// Zoomed out and scrolled, the box shows the picture with the lines at the zoom from that scroll
+// position on, whether the lines come at full size or already at the zoom.
+TEST(PreviewView, ZoomedOutTheShownPartIsThePictureWithItsLinesAtTheZoom) {
+  PreviewView view = View(202, 152, 800, 600, 0.5f);
+  view.Update(30, 40);
+  const PreviewLayout& l = view.Layout();
+  auto base = std::make_shared<Bitmap>(800, 600);
+  auto lines = std::make_shared<Bitmap>(800, 600), small = std::make_shared<Bitmap>(400, 300);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) base->SetPixel(x, y, 0xFF000000u | static_cast<uint32_t>(x / 2 * 3) << 8 | y / 2);
+  // Opaque blocks of 2 x 2 pixels: one zoomed pixel each.
+  for (int y = 100; y < 200; ++y)
+    for (int x = 80; x < 160; ++x) lines->SetPixel(x, y, 0xFFFF0000u);
+  for (int y = 50; y < 100; ++y)
+    for (int x = 40; x < 80; ++x) small->SetPixel(x, y, 0xFFFF0000u);
+  PreviewComposer composer;
+  Bitmap buffer(200, 150, PixelFormat::Rgb32), quick(200, 150, PixelFormat::Rgb32);
+  composer.Draw(buffer, l, 0.5f, PreviewPicture{base, lines, 1.0, 1}, MakeCheckerboard(), kFace);
+  composer.Draw(quick, l, 0.5f, PreviewPicture{base, small, 0.5, 1}, MakeCheckerboard(), kFace);
+  for (int j = 0; j < 150 - kBar; ++j)
+    for (int i = 0; i < 200 - kBar; ++i) {
+      const int u = 30 + i, v = 40 + j;  // zoomed pixel shown at (i, j)
+      const bool line = u >= 40 && u < 80 && v >= 50 && v < 100;
+      const uint32_t expected = line ? 0xFFFF0000u : 0xFF000000u | static_cast<uint32_t>(u * 3) << 8 | v;
+      ASSERT_EQ(buffer.GetPixel(i, j), expected) << i << "," << j;
+      ASSERT_EQ(quick.GetPixel(i, j), expected) << i << "," << j;
+    }
 }
 
 TEST(PreviewView, ScrollRequestsMoveByTheirStepsWithinTheLimit) {

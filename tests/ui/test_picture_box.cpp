@@ -242,6 +242,35 @@ TEST_F(PictureBox, ImagesReplaceEachOtherNullIsIgnoredZoomIsRaised) {
   EXPECT_EQ(Pixel(1 + 89, 1 + 65), face_);
 }
 
+// Lines over the picture: a picture of an older render than the one shown is dropped, so a
+// change while rendering never brings older lines back.
+TEST_F(PictureBox, LinesOfAnOlderRenderNeverReplaceNewerOnes) {
+  Open(202, 152);
+  auto base = std::shared_ptr<const Bitmap>(Image(100, 80, false).release());
+  auto lines = [](uint32_t argb) {
+    auto layer = std::make_shared<Bitmap>(100, 80);
+    for (int y = 0; y < 80; ++y)
+      for (int x = 0; x < 100; ++x) layer->SetPixel(x, y, argb);
+    return std::shared_ptr<const Bitmap>(layer);
+  };
+  const auto post = [&](std::shared_ptr<const Bitmap> layer, int generation) {
+    PostMessageW(box_, CPictureBoxEx::kSetPictureMessage,
+                 reinterpret_cast<WPARAM>(new PreviewPicture{base, std::move(layer), 1.0, generation}), 0);
+  };
+  post(lines(0xFF0000FFu), 3);
+  post(lines(0xFFFF0000u), 2);  // older: dropped
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  EXPECT_EQ(picture_.ShownGeneration(), 3);
+  EXPECT_EQ(picture_.ImagesShown(), 2);
+  EXPECT_EQ(Pixel(1 + 51, 1 + 36), 0x0000FFu);  // the middle of the 100 x 80 picture, centred
+  // Posted and never taken (the box going away): freed, none left in the queue.
+  post(lines(0xFF00FF00u), 4);
+  CPictureBoxEx::DiscardPosted(box_);
+  EXPECT_FALSE(
+      PeekMessageW(&msg, box_, CPictureBoxEx::kSetPictureMessage, CPictureBoxEx::kSetPictureMessage, PM_NOREMOVE));
+}
+
 TEST_F(PictureBox, BackBufferFailureIsReportedToTheParent) {
   testhost::MessageBoxWatcher boxes(IDOK);
   Open(2, 2);                          // no room inside the frame

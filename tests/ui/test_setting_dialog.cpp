@@ -1,9 +1,8 @@
 // The settings dialog, run in this process under wine and driven from a second thread with
 // window messages.
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-
-#include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "data/Record.h"
+#include "engine/Compose.h"
 #include "resources/resource.h"
 #include "support/TestSupport.h"
 #include "testhost/Automation.h"
@@ -30,13 +30,12 @@ using testhost::WindowScript;
 
 const std::wstring kCaption = L"Korvane : Lumbra";
 
-using test::HeldKeys;
 using test::ComposedRender;
 using test::DifferingPixels;
+using test::HeldKeys;
 using test::Pattern;
 using test::TabControlOf;
 using test::Text;
-
 
 class SettingDialogTest : public ::testing::Test {
  protected:
@@ -155,7 +154,8 @@ TEST_F(SettingDialogTest, ReopeningLeavesNoIconHandleBehind) {
   int alive = 0;
   for (size_t i = 0; i < icons.size(); ++i) {
     ICONINFO info{};
-    const bool first = std::find(icons.begin(), icons.begin() + static_cast<long>(i), icons[i]) == icons.begin() + static_cast<long>(i);
+    const bool first = std::find(icons.begin(), icons.begin() + static_cast<long>(i), icons[i]) ==
+                       icons.begin() + static_cast<long>(i);
     if (first && icons[i] && GetIconInfo(icons[i], &info)) {
       ++alive;
       DeleteObject(info.hbmColor);
@@ -197,10 +197,72 @@ TEST_F(SettingDialogTest, TheMergedToggleDuringARenderComposesOnlyTheFinishedLay
   ASSERT_TRUE(script.Found());
   EXPECT_TRUE(toggledWhileRendering);
   // The dialog has ended: the box's last picture can be read on this thread.
-  const Bitmap* shown = dialog.PreviewImage();
-  ASSERT_NE(shown, nullptr);
+  const PreviewPicture& shown = dialog.ShownPicture();
+  ASSERT_TRUE(shown.base && shown.lines);
+  EXPECT_EQ(shown.base.get(), &bigMerged);
+  EXPECT_EQ(shown.linesScale, 1.0);
+  EXPECT_EQ(shown.generation, dialog.RenderCount());
+  Bitmap composed = shown.base->Clone();
+  ComposeOver(composed, *shown.lines);
   drawn.grayscale = false;
-  EXPECT_EQ(DifferingPixels(*shown, ComposedRender(bigMerged, drawn, kSeed)), 0);
+  EXPECT_EQ(DifferingPixels(composed, ComposedRender(bigMerged, drawn, kSeed)), 0);
+}
+
+// Zoomed out, each render shows a quick picture at the zoom and then its full-size lines. Changes
+// made while rendering never bring an older render's picture back, the last picture is the last
+// render's full-size lines, and Apply returns exactly the full-size render.
+TEST_F(SettingDialogTest, ZoomedOutRendersShowAQuickPictureThenTheFullLinesInOrder) {
+  const Bitmap bigLayer = Pattern(1600, 1200, 10);
+  params.layerImage = &bigLayer;
+  CSettingDialog dialog(params);
+  std::vector<std::pair<int, double>> seen;  // (render, lines' scale) as the preview changed
+  int lastRender = 0;
+  CPresetData drawn;
+  WindowScript script(kCaption, [&](HWND d) {
+    WaitUntil([&] { return dialog.RenderCount() > 0 && !dialog.RenderRunning(); });
+    ClickButton(d, IDC_ZOOM_OUT);
+    ClickButton(d, IDC_ZOOM_OUT);  // 50 %
+    std::atomic<bool> watching{true};
+    std::thread watcher([&] {
+      while (watching) {
+        const std::pair<int, double> now{dialog.ShownGeneration(), dialog.ShownLinesScale()};
+        if (seen.empty() || seen.back() != now) seen.push_back(now);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+    });
+    // Changes in quick succession, some while the previous render is still drawing.
+    for (int i = 0; i < 6; ++i) {
+      SendDlgItemMessageW(d, IDC_ANTIALIAS, BM_SETCHECK, i % 2 ? BST_CHECKED : BST_UNCHECKED, 0);
+      ClickButton(d, IDC_ANTIALIAS);
+      std::this_thread::sleep_for(std::chrono::milliseconds(i * 15));
+    }
+    WaitUntil([&] { return !dialog.RenderRunning(); });
+    WaitUntil([&] { return dialog.PreviewImagesShown() == dialog.PreviewImagesPosted(); }, 20000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    watching = false;
+    watcher.join();
+    lastRender = dialog.RenderCount();
+    drawn = dialog.Preset();
+    ClickButton(d, IDC_APPLY);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  ASSERT_TRUE(script.Found());
+  ASSERT_FALSE(seen.empty());
+  bool quickSeen = false;
+  for (size_t i = 1; i < seen.size(); ++i) {
+    // Renders only move forward; within one render the quick picture comes before the full one.
+    EXPECT_GE(seen[i].first, seen[i - 1].first) << i;
+    if (seen[i].first == seen[i - 1].first) {
+      EXPECT_GT(seen[i].second, seen[i - 1].second) << i;
+    }
+    quickSeen = quickSeen || seen[i].second == 0.5;
+  }
+  EXPECT_TRUE(quickSeen);
+  EXPECT_EQ(seen.back(), std::make_pair(lastRender, 1.0));
+  const std::unique_ptr<Bitmap> result = dialog.TakeResult();
+  ASSERT_NE(result, nullptr);
+  drawn.grayscale = false;
+  EXPECT_EQ(DifferingPixels(*result, ComposedRender(bigLayer, drawn, kSeed)), 0);
 }
 
 // Paints seen by windows of the dialog, counted on their own thread.
@@ -234,10 +296,12 @@ TEST_F(SettingDialogTest, ResizingRedrawsTheButtonsAndThePage) {
         SendMessageW(d, WM_SYSCOMMAND, step == 0 ? SC_MAXIMIZE : SC_RESTORE, 0);
         WaitUntil([&] { return g_paints.load() > 0; }, 2000);
         paints[w][step] = g_paints.load();
-        if (w == 0) SendMessageW(d, WM_SYSCOMMAND, step == 0 ? SC_RESTORE : SC_MAXIMIZE, 0);  // back, for the page's turn
+        if (w == 0)
+          SendMessageW(d, WM_SYSCOMMAND, step == 0 ? SC_RESTORE : SC_MAXIMIZE, 0);  // back, for the page's turn
         Sleep(100);
       }
-    for (int w = 0; w < 2; ++w) SetWindowLongPtrW(windows[w], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_countedProcs[w]));
+    for (int w = 0; w < 2; ++w)
+      SetWindowLongPtrW(windows[w], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_countedProcs[w]));
     ClickButton(d, IDC_CANCEL);
   });
   dialog.DoModal();

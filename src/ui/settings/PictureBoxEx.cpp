@@ -79,10 +79,29 @@ void CPictureBoxEx::SetZoom(float zoom) {
 
 void CPictureBoxEx::SetImage(std::unique_ptr<Bitmap> image) {
   if (!image) return;
-  image_ = std::move(image);
-  ++imagesShown_;
-  view_.SetImageSize(image_->Width(), image_->Height());
-  UpdateView(view_.HorizontalPosition(), view_.VerticalPosition());
+  auto picture = std::make_unique<PreviewPicture>();
+  picture->base = std::shared_ptr<const Bitmap>(std::move(image));
+  picture->generation = picture_.generation;
+  SetPicture(std::move(picture));
+}
+
+void CPictureBoxEx::SetPicture(std::unique_ptr<PreviewPicture> picture) {
+  if (picture && picture->base && picture->generation >= picture_.generation) {
+    picture_ = std::move(*picture);
+    view_.SetImageSize(picture_.base->Width(), picture_.base->Height());
+    UpdateView(view_.HorizontalPosition(), view_.VerticalPosition());
+    shownLinesScale_ = picture_.lines ? picture_.linesScale : 0.0;
+    shownGeneration_ = picture_.generation;
+  }
+  ++imagesShown_;  // taken, and drawn into the buffer unless dropped
+}
+
+void CPictureBoxEx::DiscardPosted(HWND box) {
+  MSG pending;
+  while (box && PeekMessageW(&pending, box, kSetImageMessage, kSetImageMessage, PM_REMOVE))
+    delete reinterpret_cast<Bitmap*>(pending.wParam);
+  while (box && PeekMessageW(&pending, box, kSetPictureMessage, kSetPictureMessage, PM_REMOVE))
+    delete reinterpret_cast<PreviewPicture*>(pending.wParam);
 }
 
 void CPictureBoxEx::ClientToImage(POINT& point) const {
@@ -108,10 +127,11 @@ void CPictureBoxEx::RecreateBuffer() {
 }
 
 void CPictureBoxEx::UpdateView(int horizontal, int vertical) {
-  if (!Handle() || !image_ || !view_.Update(horizontal, vertical)) return;
+  if (!Handle() || !picture_.base || !view_.Update(horizontal, vertical)) return;
   ApplyBar(horizontalBar_, view_.Layout().horizontal);
   ApplyBar(verticalBar_, view_.Layout().vertical);
-  if (buffer_) view_.Draw(*buffer_, *image_, checkerboard_, SystemArgb(COLOR_BTNFACE));
+  if (buffer_)
+    composer_.Draw(*buffer_, view_.Layout(), view_.Zoom(), picture_, checkerboard_, SystemArgb(COLOR_BTNFACE));
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
@@ -182,6 +202,9 @@ LRESULT CPictureBoxEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam) SetZoom(*reinterpret_cast<const float*>(wParam));
       break;
     case kSetImageMessage: SetImage(std::unique_ptr<Bitmap>(reinterpret_cast<Bitmap*>(wParam))); break;
+    case kSetPictureMessage:
+      SetPicture(std::unique_ptr<PreviewPicture>(reinterpret_cast<PreviewPicture*>(wParam)));
+      break;
     case WM_SIZE: {
       const LRESULT result = DefProc(message, wParam, lParam);
       PlaceBars();
@@ -221,9 +244,7 @@ LRESULT CPictureBoxEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY: {
       buffer_.reset();
       // Pictures posted but not yet taken are owned by this box: they go with it.
-      MSG pending;
-      while (PeekMessageW(&pending, Handle(), kSetImageMessage, kSetImageMessage, PM_REMOVE))
-        delete reinterpret_cast<Bitmap*>(pending.wParam);
+      DiscardPosted(Handle());
       break;
     }
     default: break;

@@ -3,8 +3,11 @@
 // a static control; the arithmetic lives in PreviewView.
 //
 // Messages (the dialog posts them):
-//   kSetZoomMessage   wParam = const float*, the zoom factor (read when handled);
-//   kSetImageMessage  wParam = Bitmap* from new; the box takes it over (null is ignored).
+//   kSetZoomMessage     wParam = const float*, the zoom factor (read when handled);
+//   kSetImageMessage    wParam = Bitmap* from new, a picture without lines; the box takes it over
+//                       (null is ignored);
+//   kSetPictureMessage  wParam = PreviewPicture* from new, taken over; one of an older
+//                       generation than the picture shown is dropped.
 // A left click sends STN_CLICKED to the parent.
 #pragma once
 
@@ -23,20 +26,29 @@ class CPictureBoxEx : public CWindow {
  public:
   static constexpr UINT kSetZoomMessage = WM_USER + 101;
   static constexpr UINT kSetImageMessage = WM_USER + 102;
+  static constexpr UINT kSetPictureMessage = WM_USER + 103;
+
+  // Deletes the pictures posted to the box that it has not taken yet (when it goes away).
+  static void DiscardPosted(HWND box);
 
   CPictureBoxEx();
   ~CPictureBoxEx() override;
 
   void SetZoom(float zoom);
   void SetImage(std::unique_ptr<Bitmap> image);
+  void SetPicture(std::unique_ptr<PreviewPicture> picture);
   // The cursor's position, in pixels of the image.
   void ClientToImage(POINT& point) const;
   void UpdateView(int horizontal, int vertical);
   void RecreateBuffer();
 
   float Zoom() const { return view_.Zoom(); }
-  const Bitmap* Image() const { return image_.get(); }
+  // The picture shown (read on the box's thread, or once it is gone).
+  const PreviewPicture& Picture() const { return picture_; }
+  // From any thread: pictures taken so far, and the generation and lines' scale of the shown one.
   int ImagesShown() const { return imagesShown_.load(); }
+  int ShownGeneration() const { return shownGeneration_.load(); }
+  double ShownLinesScale() const { return shownLinesScale_.load(); }
 
  protected:
   void OnAttached() override;
@@ -49,13 +61,16 @@ class CPictureBoxEx : public CWindow {
   void UpdateCursor() const;
 
   std::unique_ptr<Bitmap> buffer_;
-  std::unique_ptr<Bitmap> image_;
+  PreviewPicture picture_;
+  PreviewComposer composer_;
   Bitmap checkerboard_;
   PreviewView view_;  // zoom, offsets, drag state
   HWND horizontalBar_ = nullptr;
   HWND verticalBar_ = nullptr;
   HCURSOR addCursor_ = nullptr;
   std::atomic<int> imagesShown_{0};
+  std::atomic<int> shownGeneration_{0};
+  std::atomic<double> shownLinesScale_{0.0};
 };
 
 }  // namespace lumbra

@@ -79,8 +79,8 @@ bool CPropLayout::OnCommand(int id, int code, HWND) {
     dialog->OnDataListChanged(1);
     return true;
   }
-  if (code == BN_CLICKED && (IsRadio(id, IDC_SIDE_RIGHT, 4) || IsRadio(id, IDC_ANGLE_PATH, 2) ||
-                             IsRadio(id, IDC_POSITION_FRAME, 4))) {
+  if (code == BN_CLICKED &&
+      (IsRadio(id, IDC_SIDE_RIGHT, 4) || IsRadio(id, IDC_ANGLE_PATH, 2) || IsRadio(id, IDC_POSITION_FRAME, 4))) {
     dialog->CollectSettings();
     return true;
   }
@@ -97,8 +97,9 @@ bool CPropLayout::OnCommand(int id, int code, HWND) {
   if (code != EN_KILLFOCUS) return false;
   // The spin re-reads its edit: text out of range or not a number leaves the old value, and
   // setting it again shows a clean number.
-  const int value = id == IDC_ANGLE_EDIT ? static_cast<short>(LOWORD(SendDlgItemMessageW(Handle(), spin, UDM_GETPOS, 0, 0)))
-                                         : SpinPosition(Handle(), spin);
+  const int value = id == IDC_ANGLE_EDIT
+                        ? static_cast<short>(LOWORD(SendDlgItemMessageW(Handle(), spin, UDM_GETPOS, 0, 0)))
+                        : SpinPosition(Handle(), spin);
   SetSpinPosition(Handle(), spin, value);
   if (value == *remembered) return true;
   if (id == IDC_ANGLE_EDIT) {

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/Random.h"
 #include "data/Record.h"
 #include "engine/Compose.h"
+#include "engine/Resample.h"
 #include "resources/resource.h"
 #include "ui/editors/InputBox.h"
 #include "ui/editors/LayoutDialog.h"
@@ -21,8 +23,7 @@ namespace lumbra {
 
 namespace {
 
-constexpr UINT kSetZoom = WM_USER + 101;   // wParam: const float*
-constexpr UINT kSetImage = WM_USER + 102;  // wParam: Bitmap*, owned by the receiver
+constexpr UINT kSetZoom = WM_USER + 101;      // wParam: const float*
 constexpr UINT kRenderFailed = WM_APP + 103;  // the render thread threw; the dialog throws it on
 // The smallest client area, at 96 DPI (scaled with the screen's DPI).
 constexpr int kMinClientWidth = 770;
@@ -76,7 +77,6 @@ CSettingDialog::CSettingDialog(const SettingDialogParams& params)
       mergedImage_(params.mergedImage),
       layerImage_(params.layerImage),
       maskInfo_(params.maskInfo),
-      lineLayer_(std::make_unique<Bitmap>(params.layerImage->Width(), params.layerImage->Height())),
       grayscale_(params.grayscale),
       returnLines_(params.returnLines),
       seed_(params.seed),
@@ -101,8 +101,8 @@ HWND CSettingDialog::ListOf(int kind) const {
 BOOL CSettingDialog::OnInitDialog() {
   dpi_ = WindowDpi(Handle());
   // Shared: one handle for the life of the module, not a new one for every opening.
-  if (auto icon = static_cast<HICON>(
-          LoadImageW(PluginModule(), MAKEINTRESOURCEW(IDI_PLUGIN), IMAGE_ICON, 16, 16, LR_SHARED)))
+  if (auto icon =
+          static_cast<HICON>(LoadImageW(PluginModule(), MAKEINTRESOURCEW(IDI_PLUGIN), IMAGE_ICON, 16, 16, LR_SHARED)))
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   suppressRender_ = 1;
   messageOwner_.emplace(Handle());
@@ -123,21 +123,13 @@ BOOL CSettingDialog::OnInitDialog() {
                area.top + (Height(area) - Height(window)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
   if (!mergedImage_) EnableWindow(Item(IDC_SHOW_MERGED), FALSE);
-  ReplaceDisplayBase(false);
-  ComposePreview();
+  ShowLines(nullptr, 1.0, 0);  // the picture alone until the first lines are drawn
   for (int kind = 0; kind < 3; ++kind) FillDataList(kind);
 
   job_.preset = &preset_;
   job_.mask = maskInfo_;
   job_.seed = seed_;
   job_.progress = [this](int32_t position, int32_t total) { OnRenderProgress(position, total); };
-  job_.completion = [this] {
-    {
-      std::lock_guard lock(displayMutex_);
-      layerFinished_ = true;
-    }
-    ComposePreview();
-  };
 
   ShowSettings();
   suppressRender_ = 0;
@@ -170,20 +162,44 @@ void CSettingDialog::RestartRender() {
   job_.abort.store(0);
   if (suppressRender_) return;
   WritablePreset().grayscale = grayscale_ != 0;
-  job_.target = lineLayer_.get();
   zoomFactor_ = kZoomSteps[zoomIndex_];
-  ReplaceDisplayBase(lineLayer_ && IsChecked(Handle(), IDC_SHOW_MERGED));
-  ++renderCount_;
+  const int width = layerImage_->Width(), height = layerImage_->Height();
+  target_.reset();
+  target_ = FreeLayer(fullLayers_, width, height);
+  job_.target = target_.get();
+  // One seed for both drawings of a render: the first picture shows the very lines that follow.
+  job_.seed = seed_ ? *seed_ : Random::ClockSeed();
+  const double zoom = zoomFactor_;
+  std::shared_ptr<Bitmap> quick;
+  if (zoom < 1.0)
+    quick = FreeLayer(quickLayers_, ZoomedSide(width, zoom), ZoomedSide(height, zoom));
+  else
+    std::erase_if(quickLayers_, [](const std::shared_ptr<Bitmap>& layer) { return layer.use_count() == 1; });
+  const int generation = ++renderCount_;
   lastProgressStep_ = -1;
-  {
-    std::lock_guard lock(displayMutex_);
-    layerFinished_ = false;
-  }
   rendering_ = true;
-  renderThread_ = std::thread([this] {
+  renderThread_ = std::thread([this, quick, target = target_, zoom, generation] {
     // An exception may not leave the thread: the dialog gets it and throws it on its own thread.
     try {
-      RenderLines(job_);
+      if (quick) {
+        RenderJob first;
+        first.preset = job_.preset;
+        first.target = quick.get();
+        first.mask = job_.mask;
+        first.seed = job_.seed;
+        first.scale = zoom;
+        first.pictureWidth = target->Width();
+        first.pictureHeight = target->Height();
+        first.progress = [&](int32_t, int32_t) {
+          if (job_.abort.load()) first.abort.store(1);
+        };
+        RenderLines(first);
+        if (!job_.abort.load()) ShowLines(quick, zoom, generation);
+      }
+      if (!job_.abort.load()) {
+        RenderLines(job_);
+        if (!job_.abort.load()) ShowLines(target, 1.0, generation);
+      }
     } catch (...) {
       renderError_ = std::current_exception();
       PostMessageW(Handle(), kRenderFailed, 0, 0);
@@ -192,41 +208,37 @@ void CSettingDialog::RestartRender() {
   });
 }
 
-void CSettingDialog::ReplaceDisplayBase(bool merged) {
-  const Bitmap* source = merged && mergedImage_ ? mergedImage_ : layerImage_;
-  std::lock_guard lock(displayMutex_);
-  // The picture keeps its size for the whole dialog: the old base is written over, not
-  // allocated afresh (on big pictures that is most of the time between a render and the preview).
-  baseHasLines_ = false;
-  if (displayBase_ && displayBase_->Width() == source->Width() && displayBase_->Height() == source->Height() &&
-      displayBase_->Format() == source->Format()) {
-    std::memcpy(displayBase_->Data(), source->Data(),
-                static_cast<size_t>(source->Stride()) * static_cast<size_t>(source->Height()));
-    return;
-  }
-  auto base = std::make_unique<Bitmap>(source->Clone());
-  displayBase_ = base->Ok() ? std::move(base) : nullptr;
+std::shared_ptr<Bitmap> CSettingDialog::FreeLayer(std::vector<std::shared_ptr<Bitmap>>& pool, int width, int height) {
+  // The pool's own reference is the only one: no picture, render or posted message holds it.
+  const auto unused = [](const std::shared_ptr<Bitmap>& layer) { return layer.use_count() == 1; };
+  for (const std::shared_ptr<Bitmap>& layer : pool)
+    if (unused(layer) && layer->Width() == width && layer->Height() == height) return layer;
+  std::erase_if(pool, unused);  // of another size (an earlier zoom)
+  auto layer = std::make_shared<Bitmap>(width, height);
+  if (!layer->Ok()) throw std::bad_alloc();
+  pool.push_back(layer);
+  return layer;
 }
 
-void CSettingDialog::ComposePreview() {
+std::shared_ptr<const Bitmap> CSettingDialog::ShownBase() const {
+  // The caller's pictures outlive the dialog: lent, not owned.
+  return std::shared_ptr<const Bitmap>(std::shared_ptr<const Bitmap>(),
+                                       showMerged_ && mergedImage_ ? mergedImage_ : layerImage_);
+}
+
+void CSettingDialog::ShowLines(std::shared_ptr<const Bitmap> lines, double scale, int generation) {
   HWND preview = preview_.Handle();
   if (!preview) return;
-  std::unique_ptr<Bitmap> image;
-  {
-    std::lock_guard lock(displayMutex_);
-    if (displayBase_) {
-      // Only a finished line layer is composed, and only once onto a base: a layer the render
-      // is still drawing, or lines composed twice, would show edges that the result has not.
-      if (job_.target && layerFinished_ && !baseHasLines_) {
-        ComposeOver(*displayBase_, *job_.target);
-        baseHasLines_ = true;
-      }
-      image = std::make_unique<Bitmap>(displayBase_->Clone());
-    }
-  }
-  PostMessageW(preview, kSetZoom, reinterpret_cast<WPARAM>(&zoomFactor_), 0);
-  if (image && image->Ok() && PostMessageW(preview, kSetImage, reinterpret_cast<WPARAM>(image.get()), 0)) {
-    image.release();  // the preview owns it now
+  // Under the lock, pictures reach the preview in the order of their renders, and the merged
+  // toggle takes the lines last handed over, never older ones.
+  std::lock_guard lock(shownMutex_);
+  if (generation < shownGeneration_) return;
+  shownLines_ = std::move(lines);
+  shownScale_ = scale;
+  shownGeneration_ = generation;
+  auto picture = std::make_unique<PreviewPicture>(PreviewPicture{ShownBase(), shownLines_, scale, generation});
+  if (PostMessageW(preview, CPictureBoxEx::kSetPictureMessage, reinterpret_cast<WPARAM>(picture.get()), 0)) {
+    picture.release();  // the preview owns it now
     ++imagesPosted_;
   }
 }
@@ -255,7 +267,7 @@ void CSettingDialog::CollectSettings() {
   preset.lengthFromMask = IsChecked(d, IDC_LENGTH_FROM_MASK);
   preset.drawSide = static_cast<uint8_t>(CheckedRadioOf(l, IDC_SIDE_RIGHT, 4));
   preset.angle = IsChecked(l, IDC_ANGLE_PATH) ? CPresetData::kAngleFollowsPath
-                                               : static_cast<int16_t>(SpinPosition(l, IDC_ANGLE_SPIN));
+                                              : static_cast<int16_t>(SpinPosition(l, IDC_ANGLE_SPIN));
   preset.interval = SliderPosition(l, IDC_INTERVAL_SLIDER);
   preset.jitter = static_cast<uint8_t>(SliderPosition(l, IDC_JITTER_SLIDER));
   preset.overshoot = SliderPosition(l, IDC_OVERSHOOT_SLIDER);
@@ -293,8 +305,9 @@ void CSettingDialog::ShowSettings() {
   showRow(l, IDC_OVERSHOOT_SLIDER, preset_.overshoot);
   CheckRadioOf(l, IDC_POSITION_FRAME, 4, preset_.pathPosition);
   CheckRadioOf(r, IDC_PEN_G, 2, preset_.penTip);
-  const int rows[] = {preset_.height,    preset_.length,     preset_.minLengthPercent,
-                      preset_.thickness, preset_.minThicknessPercent, preset_.taperStart};
+  const int rows[] = {
+      preset_.height,    preset_.length, preset_.minLengthPercent, preset_.thickness, preset_.minThicknessPercent,
+      preset_.taperStart};
   for (int i = 0; i < 6; ++i) showRow(r, IDC_ROW_SLIDER + 3 * i, rows[i]);
   SetChecked(r, IDC_FIXED_TAPER, preset_.fixedTaper != 0);
   // The canvases once the controls show this preset: the ruler's is drawn with the page's pen.
@@ -375,8 +388,8 @@ bool CSettingDialog::RunEditor(int kind) {
   FillDataList(kind);
   if (result == IDCANCEL) {
     // Back to the previous choice, found again by its name.
-    const int found = static_cast<int>(SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                    reinterpret_cast<LPARAM>(previous.c_str())));
+    const int found = static_cast<int>(
+        SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(previous.c_str())));
     remembered_[kind] = previousWasLatest || found < 0 || found >= ListCount(list) - 2 ? ListCount(list) - 2 : found;
     return false;
   }
@@ -499,8 +512,17 @@ void CSettingDialog::Zoom(int step) {
 }
 
 void CSettingDialog::ShowMergedChanged() {
-  ReplaceDisplayBase(IsChecked(Handle(), IDC_SHOW_MERGED));
-  ComposePreview();
+  std::shared_ptr<const Bitmap> lines;
+  double scale = 1.0;
+  int generation = 0;
+  {
+    std::lock_guard lock(shownMutex_);
+    showMerged_ = IsChecked(Handle(), IDC_SHOW_MERGED);
+    lines = shownLines_;
+    scale = shownScale_;
+    generation = shownGeneration_;
+  }
+  ShowLines(std::move(lines), scale, generation);
 }
 
 void CSettingDialog::PickColor() {
@@ -557,10 +579,12 @@ void CSettingDialog::Apply() {
   suppressRender_ = 1;
   if (renderThread_.joinable()) renderThread_.join();
   ThrowRenderError();
-  if (!returnLines_) {
-    auto result = std::make_unique<Bitmap>(layerImage_->Clone());
-    if (result->Ok()) ComposeOver(*result, *lineLayer_);
-    lineLayer_ = result->Ok() ? std::move(result) : nullptr;
+  // The full-size lines of the render just finished, always: never the preview's quick picture.
+  if (target_) {
+    auto result = std::make_unique<Bitmap>(returnLines_ ? target_->Clone() : layerImage_->Clone());
+    if (!result->Ok()) throw std::bad_alloc();
+    if (!returnLines_) ComposeOver(*result, *target_);
+    lineLayer_ = std::move(result);
   }
   suppressRender_ = 0;
   EndDialog(lineLayer_ ? IDOK : IDCANCEL);
@@ -570,6 +594,7 @@ void CSettingDialog::OnCancel() {
   suppressRender_ = 1;
   StopRender();
   job_.target = nullptr;
+  target_.reset();
   lineLayer_.reset();
   resultName_.clear();
   EndDialog(IDCANCEL);
@@ -600,16 +625,14 @@ INT_PTR CSettingDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
       // The controls are sized by the dialog's font, which does not grow exactly with the DPI:
       // the drawing group and the tab area side by side must fit, whatever the scale (with the
       // margins LayoutControls leaves, the group then stays two pixels clear of the tab area).
-      const int sideBySide = Width(ChildRect(Handle(), Item(IDC_DRAWING_GROUP))) +
-                             Width(ChildRect(Handle(), Item(IDC_TAB_AREA))) + Px(19);
+      const int sideBySide =
+          Width(ChildRect(Handle(), Item(IDC_DRAWING_GROUP))) + Width(ChildRect(Handle(), Item(IDC_TAB_AREA))) + Px(19);
       info->ptMinTrackSize.x = Width(window) - Width(client) + std::max(Px(kMinClientWidth), sideBySide);
       info->ptMinTrackSize.y = Height(window) - Height(client) + Px(kMinClientHeight);
       handled = true;
       return 0;
     }
-    case WM_SIZE:
-      LayoutControls();
-      return 0;
+    case WM_SIZE: LayoutControls(); return 0;
     case WM_DRAWITEM:
       if (wParam == IDC_COLOR) {
         colorButton_.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -621,10 +644,7 @@ INT_PTR CSettingDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
       StopRender();
       messageOwner_.reset();
       // Pictures posted to the preview and not yet taken would be lost with the window.
-      MSG pending;
-      while (preview_.Handle() &&
-             PeekMessageW(&pending, preview_.Handle(), kSetImage, kSetImage, PM_REMOVE))
-        delete reinterpret_cast<Bitmap*>(pending.wParam);
+      CPictureBoxEx::DiscardPosted(preview_.Handle());
       return 0;
     }
   }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "data/PresetData.h"
 #include "engine/Bitmap.h"
@@ -33,7 +34,7 @@ struct SettingDialogParams {
   const Bitmap* layerImage = nullptr;   // never null
   const Bitmap* mergedImage = nullptr;  // may be null: the host had no composite
   const MaskInfo* maskInfo = nullptr;
-  ColorPicker colorPicker = nullptr;    // null: the standard colour dialog
+  ColorPicker colorPicker = nullptr;  // null: the standard colour dialog
   uint8_t grayscale = 0;
   HWND parentWindow = nullptr;
   std::optional<uint32_t> seed;  // the renders' random seed; without one, the time (as the host runs it)
@@ -79,11 +80,15 @@ class CSettingDialog : public CDialog {
   int RenderCount() const { return renderCount_.load(); }
   bool RenderRunning() const { return rendering_.load(); }
   bool RenderThreadHeld() const { return renderThread_.joinable(); }
-  // The picture the preview box shows now (read it once the dialog has ended); null before the
-  // first. The box has shown every picture posted to it when the two counts agree.
-  const Bitmap* PreviewImage() const { return preview_.Image(); }
+  // The picture the preview box shows now (read it once the dialog has ended). The box has taken
+  // every picture posted to it when the two counts agree.
+  const PreviewPicture& ShownPicture() const { return preview_.Picture(); }
   int PreviewImagesPosted() const { return imagesPosted_.load(); }
   int PreviewImagesShown() const { return preview_.ImagesShown(); }
+  // From any thread: the render that the shown lines come from (renders count from 1), and their
+  // scale (the zoom for the quick first picture, 1 at full size, 0 before any lines).
+  int ShownGeneration() const { return preview_.ShownGeneration(); }
+  double ShownLinesScale() const { return preview_.ShownLinesScale(); }
   int ZoomIndex() const { return zoomIndex_; }
 
  protected:
@@ -97,7 +102,11 @@ class CSettingDialog : public CDialog {
   void StopRender();
   // The preset for writing: a render thread must not be reading it meanwhile.
   CPresetData& WritablePreset();
-  void ComposePreview();
+  // Hands the preview the picture with these lines (null: none yet) from render `generation`.
+  void ShowLines(std::shared_ptr<const Bitmap> lines, double scale, int generation);
+  // A layer of the size that neither the preview nor a posted picture holds, cleared by the render.
+  std::shared_ptr<Bitmap> FreeLayer(std::vector<std::shared_ptr<Bitmap>>& pool, int width, int height);
+  std::shared_ptr<const Bitmap> ShownBase() const;
   void OnRenderProgress(int position, int maximum);
   void Zoom(int step);
   void ShowMergedChanged();
@@ -108,7 +117,6 @@ class CSettingDialog : public CDialog {
   void FillDataList(int kind);
   void LayoutControls();
   HWND ListOf(int kind) const;
-  void ReplaceDisplayBase(bool merged);
   // "<新規作成>" in the layout (1) or ruler (2) list: the editor; false when it was cancelled.
   bool RunEditor(int kind);
   // Throws what the render thread threw, once it has ended.
@@ -122,7 +130,7 @@ class CSettingDialog : public CDialog {
   const Bitmap* mergedImage_;
   const Bitmap* layerImage_;
   const MaskInfo* maskInfo_;
-  std::unique_ptr<Bitmap> lineLayer_;
+  std::unique_ptr<Bitmap> lineLayer_;  // the result, once applied
   uint8_t grayscale_;
   bool returnLines_;
   int dpi_ = 96;
@@ -134,16 +142,20 @@ class CSettingDialog : public CDialog {
   std::string resultName_;
   CPictureBoxEx preview_;
   CColorButton colorButton_;
-  int remembered_[3] = {-1, -1, -1};  // preset, layout and ruler list
+  int remembered_[3] = {-1, -1, -1};                // preset, layout and ruler list
   std::optional<ScopedMessageOwner> messageOwner_;  // while the dialog is open
 
-  // The render: one worker thread at a time; the display base is shared with it.
+  // The render: one worker thread at a time. It draws into a layer that the preview does not
+  // show; a zoomed-out preview first gets the same lines drawn at its zoom.
   std::thread renderThread_;
   RenderJob job_;
-  std::mutex displayMutex_;
-  std::unique_ptr<Bitmap> displayBase_;
-  bool layerFinished_ = false;  // guarded by displayMutex_: the line layer holds a whole render
-  bool baseHasLines_ = false;   // guarded by displayMutex_: the layer is composed onto the base
+  std::vector<std::shared_ptr<Bitmap>> fullLayers_, quickLayers_;
+  std::shared_ptr<Bitmap> target_;            // the full-size layer of the latest render
+  std::mutex shownMutex_;                     // orders the pictures handed to the preview
+  std::shared_ptr<const Bitmap> shownLines_;  // the lines last handed over, and their render
+  double shownScale_ = 1.0;
+  int shownGeneration_ = 0;
+  bool showMerged_ = false;
   float zoomFactor_ = 1.0f;
   std::atomic<int> renderCount_{0};
   int lastProgressStep_ = -1;  // the render thread's own

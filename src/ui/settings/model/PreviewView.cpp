@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <thread>
+
+#include "engine/RasterPaint.h"
+#include "engine/Resample.h"
 
 namespace lumbra {
 namespace {
@@ -93,6 +98,8 @@ bool PreviewView::Update(int horizontal, int vertical) {
   SetRange(l.horizontal, zw - rw + vb, Trunc(static_cast<float>(rw) / zoom_), horizontal);
   SetRange(l.vertical, zh - rh + hb, Trunc(static_cast<float>(rh) / zoom_), vertical);
 
+  l.zoomedWidth = zw;
+  l.zoomedHeight = zh;
   l.checker = {l.xOffset, l.yOffset, std::min(zw, rw), std::min(zh, rh)};
   l.interpolation = zoom_ >= 1.0f ? InterpolationMode::NearestNeighbor : InterpolationMode::HighQuality;
   const int shownWidth = rw - vb, shownHeight = rh - hb;
@@ -151,14 +158,46 @@ Point PreviewView::ClientToImage(int x, int y) const {
   return {Trunc(static_cast<float>(sx) / zoom_), Trunc(static_cast<float>(sy) / zoom_)};
 }
 
-void PreviewView::Draw(Bitmap& buffer, const Bitmap& image, const Bitmap& checkerboard, uint32_t background) const {
+void PreviewComposer::Draw(Bitmap& buffer, const PreviewLayout& layout, float zoom, const PreviewPicture& picture,
+                           const Bitmap& checkerboard, uint32_t background) {
   Graphics graphics(buffer);
   graphics.Clear(background);
-  const ViewRect& c = layout_.checker;
+  const ViewRect& c = layout.checker;
   graphics.FillRectangle(Brush::Texture(checkerboard), static_cast<float>(c.x), static_cast<float>(c.y),
                          static_cast<float>(c.width), static_cast<float>(c.height));
-  graphics.SetInterpolationMode(layout_.interpolation);
-  graphics.DrawImage(image, layout_.dest, layout_.source);
+  if (!picture.base || !picture.base->Ok()) return;
+
+  // The shown part of the zoomed image, and where it lands in the buffer.
+  const int left = layout.horizontal.position, top = layout.vertical.position;
+  const int x0 = layout.xOffset, y0 = layout.yOffset;
+  const int w = std::min({static_cast<int>(layout.dest.width), layout.zoomedWidth - left, buffer.Width() - x0});
+  const int h = std::min({static_cast<int>(layout.dest.height), layout.zoomedHeight - top, buffer.Height() - y0});
+  if (w <= 0 || h <= 0 || x0 < 0 || y0 < 0) return;
+  const int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+
+  Bitmap shown(w, h);
+  if (zoom < 1.0f) {
+    if (zoomedFrom_ != picture.base || zoomedAt_ != zoom || zoomedBase_.Width() != layout.zoomedWidth ||
+        zoomedBase_.Height() != layout.zoomedHeight) {
+      zoomedBase_ = Bitmap(layout.zoomedWidth, layout.zoomedHeight);
+      ZoomRegion(*picture.base, zoom, 0, 0, zoomedBase_, threads);
+      zoomedFrom_ = picture.base;
+      zoomedAt_ = zoom;
+    }
+    if (!zoomedBase_.Ok() || !shown.Ok()) return;
+    for (int j = 0; j < h; ++j)
+      std::memcpy(shown.Row(j), zoomedBase_.Row(top + j) + static_cast<size_t>(left) * 4, static_cast<size_t>(w) * 4);
+  } else {
+    zoomedBase_ = Bitmap();  // no zoomed copy at full size and above
+    zoomedFrom_.reset();
+    ZoomRegion(*picture.base, zoom, left, top, shown, threads);
+  }
+  if (picture.lines && picture.lines->Ok() && picture.linesScale > 0) {
+    Bitmap lines(w, h);
+    ZoomRegion(*picture.lines, zoom / picture.linesScale, left, top, lines, threads);
+    for (int j = 0; j < h && lines.Ok(); ++j) BlendRow(shown, j, 0, w, reinterpret_cast<const uint32_t*>(lines.Row(j)));
+  }
+  for (int j = 0; j < h; ++j) BlendRow(buffer, y0 + j, x0, w, reinterpret_cast<const uint32_t*>(shown.Row(j)));
 }
 
 }  // namespace lumbra

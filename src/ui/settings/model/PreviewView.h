@@ -9,6 +9,7 @@
 // zoom is centred; the offsets say where it starts, and are 0 along an axis that scrolls.
 #pragma once
 
+#include <memory>
 #include <utility>
 
 #include "core/Geometry.h"
@@ -42,6 +43,8 @@ struct PreviewLayout {
   PreviewBar vertical;
   int xOffset = 0;
   int yOffset = 0;
+  int zoomedWidth = 0;  // the image's size at the zoom
+  int zoomedHeight = 0;
   ViewRect checker;  // back-buffer pixels under the image
   RectF dest;        // back-buffer pixels
   RectF source;      // image pixels
@@ -51,6 +54,32 @@ struct PreviewLayout {
 enum class ScrollAxis { Horizontal, Vertical };
 enum class ScrollRequest { LineBack, LineForward, PageBack, PageForward, ThumbTrack, Top, Bottom, Other };
 enum class PreviewCursor { Arrow, Move, Add };
+
+// What the preview shows: the picture with the lines over it, both whole and shared, never copied
+// for the box; the box zooms only the part it shows.
+struct PreviewPicture {
+  std::shared_ptr<const Bitmap> base;   // the picture
+  std::shared_ptr<const Bitmap> lines;  // straight alpha; may be null
+  // The lines' size as a part of the picture's: 1 for the full-size lines, the display's zoom
+  // for the quick first picture of a render.
+  double linesScale = 1.0;
+  // Which render the lines come from: a picture older than the one shown is dropped.
+  int generation = 0;
+};
+
+// Draws the part of a picture that a layout shows into the back buffer, at the layout's zoom.
+// The zoomed-out picture is kept while the picture and the zoom stay, so new lines cost only
+// their own zooming; the full-size lines are zoomed over the shown part alone.
+class PreviewComposer {
+ public:
+  void Draw(Bitmap& buffer, const PreviewLayout& layout, float zoom, const PreviewPicture& picture,
+            const Bitmap& checkerboard, uint32_t background);
+
+ private:
+  std::shared_ptr<const Bitmap> zoomedFrom_;
+  float zoomedAt_ = 0;
+  Bitmap zoomedBase_;
+};
 
 // 30 x 30, RGB, white with light grey squares at (0, 0) and (15, 15): tiled, 15-pixel squares.
 Bitmap MakeCheckerboard();
@@ -94,10 +123,6 @@ class PreviewView {
 
   // The image pixel under the client point (the frame is not subtracted).
   Point ClientToImage(int x, int y) const;
-
-  // Clears the back buffer to `background`, tiles the checkerboard under the image and draws
-  // the image as the layout says.
-  void Draw(Bitmap& buffer, const Bitmap& image, const Bitmap& checkerboard, uint32_t background) const;
 
  private:
   int viewWidth() const { return windowWidth_ - 2; }
