@@ -1,8 +1,9 @@
 // The settings dialog, run in this process under wine and driven from a second thread with
 // window messages.
-#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <commctrl.h>  // after windows.h
 
 #include <algorithm>
 #include <atomic>
