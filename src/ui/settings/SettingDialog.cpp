@@ -176,30 +176,53 @@ void CSettingDialog::RestartRender() {
   else
     std::erase_if(quickLayers_, [](const std::shared_ptr<Bitmap>& layer) { return layer.use_count() == 1; });
   const int generation = ++renderCount_;
+  // The quick picture is drawn beside the full-size lines when there is a core for it.
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const bool beside = quick && cores > 1;
+  job_.threadCount = beside ? cores - 1 : 0;
   lastProgressStep_ = -1;
   rendering_ = true;
-  renderThread_ = std::thread([this, quick, target = target_, zoom, generation] {
+  renderThread_ = std::thread([this, quick, target = target_, zoom, generation, beside] {
     // An exception may not leave the thread: the dialog gets it and throws it on its own thread.
     try {
-      if (quick) {
-        RenderJob first;
-        first.preset = job_.preset;
-        first.target = quick.get();
-        first.mask = job_.mask;
-        first.seed = job_.seed;
-        first.scale = zoom;
-        first.pictureWidth = target->Width();
-        first.pictureHeight = target->Height();
-        first.progress = [&](int32_t, int32_t) {
-          if (job_.abort.load()) first.abort.store(1);
-        };
-        RenderLines(first);
-        if (!job_.abort.load()) ShowLines(quick, zoom, generation);
-      }
+      std::exception_ptr quickError;
+      const auto drawQuick = [&] {
+        try {
+          RenderJob first;
+          first.preset = job_.preset;
+          first.target = quick.get();
+          first.mask = job_.mask;
+          first.seed = job_.seed;
+          first.threadCount = 1;
+          first.scale = zoom;
+          first.pictureWidth = target->Width();
+          first.pictureHeight = target->Height();
+          first.progress = [&](int32_t, int32_t) {
+            if (job_.abort.load()) first.abort.store(1);
+          };
+          RenderLines(first);
+          if (!job_.abort.load()) ShowLines(quick, zoom, generation);
+        } catch (...) {
+          quickError = std::current_exception();
+        }
+      };
+      std::thread quickThread;
+      if (beside)
+        quickThread = std::thread(drawQuick);
+      else if (quick)
+        drawQuick();
+      struct Join {
+        std::thread& thread;
+        ~Join() {
+          if (thread.joinable()) thread.join();
+        }
+      } join{quickThread};
       if (!job_.abort.load()) {
         RenderLines(job_);
         if (!job_.abort.load()) ShowLines(target, 1.0, generation);
       }
+      if (quickThread.joinable()) quickThread.join();
+      if (quickError) std::rethrow_exception(quickError);
     } catch (...) {
       renderError_ = std::current_exception();
       PostMessageW(Handle(), kRenderFailed, 0, 0);
@@ -233,6 +256,8 @@ void CSettingDialog::ShowLines(std::shared_ptr<const Bitmap> lines, double scale
   // toggle takes the lines last handed over, never older ones.
   std::lock_guard lock(shownMutex_);
   if (generation < shownGeneration_) return;
+  // The quick picture may finish after the full-size lines of its own render: they stay.
+  if (generation == shownGeneration_ && scale < shownScale_ && shownLines_) return;
   shownLines_ = std::move(lines);
   shownScale_ = scale;
   shownGeneration_ = generation;
