@@ -54,6 +54,7 @@ int32_t RenderLines(RenderJob& job) {
 
   Graphics g(target);
   g.SetThreadCount(job.threadCount);
+  g.BeginBatch();  // the strokes are painted together, strip by strip, at EndBatch
   g.Clear(0x00000000);
   if (preset.antialias == 1) {
     g.SetSmoothingMode(SmoothingMode::HighQuality);
@@ -105,6 +106,7 @@ int32_t RenderLines(RenderJob& job) {
   };
   const WalkSummary walk =
       WalkPlacement(preset, target.Width(), target.Height(), job.mask, random, beginStep, placeSide);
+  g.EndBatch();
   if (walk.end != WalkEnd::Finished) return 0;
   if (job.progress) job.progress(0, 0);
   if (job.completion) job.completion();
