@@ -666,7 +666,9 @@ void Rasterizer::RenderShape(CoverageSink& sink) {
   }
 }
 
-void Rasterizer::BeginBatch() { batching_ = true; }
+// Keeping the shapes costs about what one thread gains from the strips staying in its cache, so a
+// single thread paints at once; several share out the strips of a batch with no waiting in between.
+void Rasterizer::BeginBatch() { batching_ = threads_ > 1; }
 
 void Rasterizer::EndBatch() {
   FlushBatch();

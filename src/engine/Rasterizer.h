@@ -103,7 +103,8 @@ class Rasterizer {
   // Hands the coverage of the shape to the sink and empties the shape (clip and mode stay).
   void Render(FillRule rule, CoverageSink& sink);
 
-  // Batching. Between BeginBatch and EndBatch, anti-aliased shapes whose sink hands out SolidArgb()
+  // Batching (with more than one thread; one thread paints every shape at once). Between
+  // BeginBatch and EndBatch, anti-aliased shapes whose sink hands out SolidArgb()
   // are kept instead of painted. FlushBatch (and EndBatch, and a batch grown too big) paints them
   // strip by strip of the target: every kept shape that reaches a strip is painted into it, in the
   // order the shapes came, before the next strip is begun, so that the strip stays in the cache
