@@ -2,7 +2,9 @@
 //
 //   Render/Focus, Render/Speed, Render/Curve    the three scenes of Scenes.h,
 // each anti-aliased (AA) and aliased, on the calling thread only (1T) and with the default thread
-// count (MT). Counters: ms per render and strokes per second.
+// count (MT). Counters: ms per render and strokes per second; the MT variants also give the
+// number of cores the render may use ("cores", the default thread count) and "speed-up", the
+// time of the 1T variant of the same scene (run just before) over their own.
 //
 //   Compose/Over    the focus layer composed over an opaque picture (with a fresh copy of the
 //                   picture each round, timed apart), against
@@ -12,6 +14,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -20,6 +23,7 @@
 #include "data/Record.h"
 #include "engine/Bitmap.h"
 #include "engine/Compose.h"
+#include "engine/Rasterizer.h"
 #include "engine/Render.h"
 
 namespace {
@@ -48,6 +52,12 @@ std::unique_ptr<CPresetData> MakePreset(Scene scene, bool antialias) {
   return preset;
 }
 
+// Milliseconds per render of the last 1T run of each scene and mode, for the MT variant's speed-up.
+std::map<std::string, double>& OneThreadMs() {
+  static std::map<std::string, double> ms;
+  return ms;
+}
+
 void BM_Render(benchmark::State& state, Scene scene, bool antialias, int threads) {
   const auto preset = MakePreset(scene, antialias);
   Bitmap layer(kWidth, kHeight);
@@ -70,7 +80,16 @@ void BM_Render(benchmark::State& state, Scene scene, bool antialias, int threads
   }
   state.counters["strokes"] = static_cast<double>(perRender);
   state.counters["strokes/s"] = benchmark::Counter(static_cast<double>(strokes), benchmark::Counter::kIsRate);
-  state.counters["ms/render"] = 1e3 * seconds / static_cast<double>(state.iterations());
+  const double ms = 1e3 * seconds / static_cast<double>(state.iterations());
+  state.counters["ms/render"] = ms;
+  const std::string key = std::string(lumbra::bench::SceneName(scene)) + (antialias ? "/AA" : "/Aliased");
+  if (threads == 1) {
+    OneThreadMs()[key] = ms;
+  } else {
+    state.counters["cores"] = lumbra::Rasterizer().ThreadCount();
+    const auto one = OneThreadMs().find(key);
+    if (one != OneThreadMs().end() && ms > 0) state.counters["speed-up"] = one->second / ms;
+  }
 }
 
 // An opaque picture with some texture, and the focus lines as the layer.

@@ -111,26 +111,25 @@ Graphics::~Graphics() = default;
 
 void Graphics::SetThreadCount(int threads) { rasterizer_->SetThreadCount(threads); }
 
+void Graphics::BeginBatch() { rasterizer_->BeginBatch(); }
+
+void Graphics::EndBatch() { rasterizer_->EndBatch(); }
+
 void Graphics::Clear(uint32_t argb) {
   if (!target_.Ok()) return;
+  if (target_.Format() != PixelFormat::Rgb24) {
+    const uint32_t v = target_.Format() == PixelFormat::Argb32 ? argb : argb | 0xFF000000u;
+    rasterizer_->BatchClear(
+        ClearTarget{target_.Data(), static_cast<size_t>(target_.Stride()), target_.Width(), target_.Height(), v});
+    return;
+  }
   const int w = target_.Width();
   for (int y = 0; y < target_.Height(); ++y) {
     uint8_t* row = target_.Row(y);
-    switch (target_.Format()) {
-      case PixelFormat::Argb32:
-      case PixelFormat::Rgb32: {
-        const uint32_t v = target_.Format() == PixelFormat::Argb32 ? argb : argb | 0xFF000000u;
-        uint32_t* p = reinterpret_cast<uint32_t*>(row);
-        std::fill(p, p + w, v);
-        break;
-      }
-      case PixelFormat::Rgb24:
-        for (int x = 0; x < w; ++x) {
-          row[3 * x] = static_cast<uint8_t>(argb);
-          row[3 * x + 1] = static_cast<uint8_t>(argb >> 8);
-          row[3 * x + 2] = static_cast<uint8_t>(argb >> 16);
-        }
-        break;
+    for (int x = 0; x < w; ++x) {
+      row[3 * x] = static_cast<uint8_t>(argb);
+      row[3 * x + 1] = static_cast<uint8_t>(argb >> 8);
+      row[3 * x + 2] = static_cast<uint8_t>(argb >> 16);
     }
   }
 }
@@ -260,6 +259,7 @@ void Graphics::DrawPath(const Pen& pen, const PointF* points, size_t count, bool
 // to the pixel of the other gets the pixel whose centre is nearest to the line. A pixel shared by
 // consecutive segments is drawn once.
 void Graphics::DrawPathAliased(const Pen& pen, const std::vector<double>& dev, bool closed) {
+  rasterizer_->FlushBatch();  // the pixels are written here, after what was kept
   const size_t n = dev.size() / 2;
   const double c = pixelOffset_ == PixelOffsetMode::Half ? 0.0 : 0.5;  // floor(v + c) is the pixel of v
   const int w = target_.Width();
@@ -404,6 +404,7 @@ void Graphics::DrawImage(const Bitmap& src, const RectF& dest, const RectF& srcR
   const int y0 = static_cast<int>(std::clamp(std::floor(top), 0.0, static_cast<double>(target_.Height())));
   const int y1 = static_cast<int>(std::clamp(std::ceil(bottom), 0.0, static_cast<double>(target_.Height())));
   if (x0 >= x1 || y0 >= y1) return;
+  rasterizer_->FlushBatch();  // the pixels are written here, after what was kept
   const bool smooth = interpolation_ == InterpolationMode::HighQuality;
   std::vector<uint32_t> row(static_cast<size_t>(x1 - x0));
 

@@ -78,6 +78,14 @@ class Graphics {
   // all work on the calling thread. The pixels are the same whatever the count.
   void SetThreadCount(int threads);
 
+  // Batching: between BeginBatch and EndBatch, solid anti-aliased fills onto an ARGB target (and a
+  // Clear) may be kept and painted later, all together, strip by strip of the target while each
+  // strip stays in the cache; the pixels are exactly those of drawing every operation at once, and
+  // every other operation keeps its place in the order. The target's pixels are final only after
+  // EndBatch; a Graphics destroyed while batching drops what it has kept.
+  void BeginBatch();
+  void EndBatch();
+
   // The world transform. Each call appends: the operation given first acts on a point first.
   void ResetTransform();
   void ScaleTransform(float sx, float sy);

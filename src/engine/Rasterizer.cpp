@@ -4,6 +4,7 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "engine/RasterPaint.h"
@@ -23,6 +24,15 @@ constexpr int kBandRows = 16;
 constexpr double kParallelWork = 50000;
 // Farther than this from the picture nothing changes any pixel; keeps the clip arithmetic finite.
 constexpr double kFar = 1e15;
+// Rows of a strip of a batch: all the kept shapes are painted into one strip of the picture before
+// the next, so a strip of a picture of a few thousand pixels' width (with the cells of a band) stays
+// in a core's 1 MiB second-level cache while the shapes that reach it are painted. A multiple of
+// kBandRows.
+constexpr int kStripRows = 32;
+static_assert(kStripRows % kBandRows == 0);
+// A batch keeping more than this many bytes of edges and bands is painted there and then, which
+// bounds its memory and the time a render takes to stop once its caller asks it to.
+constexpr size_t kBatchBytes = size_t{32} << 20;
 // Rows ahead whose pixels are fetched while a row is painted.
 constexpr int kPrefetchRows = 2;
 
@@ -346,7 +356,7 @@ struct Rasterizer::Band {
   int bottom;
   int x0;
   int width;
-  const uint32_t* edges;  // indices into edges_, or null for all of them
+  const uint32_t* edges;  // indices into the edge array, or null for its first `count` edges
   size_t count;
 };
 
@@ -531,31 +541,24 @@ void Rasterizer::Render(FillRule rule, CoverageSink& sink) {
   edgeRows_ = 0;
 }
 
-template <bool kAntialias, bool kEvenOdd>
-void Rasterizer::RenderShape(CoverageSink& sink) {
+template <bool kAntialias>
+bool Rasterizer::ShapeExtent(Extent& ext) const {
   // Rows whose cells the edges reach, and the columns of those cells.
-  int top = kAntialias ? minY_ >> 8 : (minY_ + 255) >> 8;
-  int bottom = kAntialias ? ((maxY_ - 1) >> 8) + 1 : (maxY_ + 255) >> 8;
-  top = std::max(top, 0);
-  bottom = std::min(bottom, height_);
-  const int x0 = std::max(0, minX_ >> 8);
-  const int x1 = reachesRight_ ? width_ - 1 : std::min(width_ - 1, (maxX_ + 255) >> 8);
-  if (top >= bottom || x1 < x0) return;
-  const int width = x1 - x0 + 1;
-  const int rows = bottom - top;
+  ext.top = std::max(kAntialias ? minY_ >> 8 : (minY_ + 255) >> 8, 0);
+  ext.bottom = std::min(kAntialias ? ((maxY_ - 1) >> 8) + 1 : (maxY_ + 255) >> 8, height_);
+  ext.x0 = std::max(0, minX_ >> 8);
+  ext.x1 = reachesRight_ ? width_ - 1 : std::min(width_ - 1, (maxX_ + 255) >> 8);
+  return ext.top < ext.bottom && ext.x0 <= ext.x1;
+}
 
-  // Aliased rows are constant spans only: nothing to gain from painting them from the cells.
-  const SolidArgbTarget* solid = kAntialias ? sink.SolidArgb() : nullptr;
-  const double work = std::fabs(area_) + 4.0 * static_cast<double>(edgeRows_);
-  const bool parallel = threads_ > 1 && work >= kParallelWork && rows >= 2 * kBandRows;
-  if (rows <= kBandRows) {
-    RenderBand<kAntialias, kEvenOdd>(ScratchFor(0), Band{top, bottom, x0, width, nullptr, edges_.size()}, sink, solid);
-    return;
-  }
-
-  // Cut the rows into bands and sort the edges into the bands they reach (counting sort, edge
-  // order kept). Each band only spans the columns its own edges reach, so its cells stay few.
-  const int bands = (rows + kBandRows - 1) / kBandRows;
+template <bool kAntialias>
+int Rasterizer::SortIntoBands(const Extent& ext, int origin) {
+  // Band b holds rows [origin + b kBandRows, origin + (b + 1) kBandRows) of the shape's rows. The
+  // edges go into the bands they reach (counting sort, edge order kept), and each band only spans
+  // the columns its own edges reach, so that its cells stay few.
+  const int top = ext.top;
+  const int bottom = ext.bottom;
+  const int bands = (bottom - origin + kBandRows - 1) / kBandRows;
   auto rowRange = [&](const Edge& e, int& r0, int& r1) {
     r0 = std::max(kAntialias ? e.y0 >> 8 : (e.y0 + 255) >> 8, top);
     r1 = std::min(kAntialias ? (e.y1 - 1) >> 8 : ((e.y1 + 255) >> 8) - 1, bottom - 1);
@@ -566,8 +569,8 @@ void Rasterizer::RenderShape(CoverageSink& sink) {
   for (const Edge& e : edges_) {
     int r0, r1;
     rowRange(e, r0, r1);
-    const int b0 = (r0 - top) / kBandRows;
-    const int b1 = (r1 - top) / kBandRows;
+    const int b0 = (r0 - origin) / kBandRows;
+    const int b1 = (r1 - origin) / kBandRows;
     const int32_t lo = std::min(e.x0, e.x1) >> 8;
     const int32_t hi = (std::max(e.x0, e.x1) + 255) >> 8;
     if (b0 == b1) {
@@ -581,8 +584,8 @@ void Rasterizer::RenderShape(CoverageSink& sink) {
     for (int b = b0; b <= b1; ++b) {
       const size_t k = static_cast<size_t>(b);
       ++bandStart_[k + 1];
-      const double ya = std::max<double>(e.y0, (top + b * kBandRows) * 256.0);
-      const double yb = std::min<double>(e.y1, (top + (b + 1) * kBandRows) * 256.0);
+      const double ya = std::max<double>(e.y0, (origin + b * kBandRows) * 256.0);
+      const double yb = std::min<double>(e.y1, (origin + (b + 1) * kBandRows) * 256.0);
       const double xa = e.x0 + (ya - e.y0) * slope;
       const double xb = e.x0 + (yb - e.y0) * slope;
       const int32_t l = Floor32(std::min(xa, xb) * (1.0 / 256)) - 1;
@@ -593,18 +596,48 @@ void Rasterizer::RenderShape(CoverageSink& sink) {
   }
   for (int b = 0; b < bands; ++b) bandStart_[static_cast<size_t>(b) + 1] += bandStart_[static_cast<size_t>(b)];
   bandEdges_.resize(bandStart_[static_cast<size_t>(bands)]);
-  {
-    std::vector<uint32_t>& fill = scratchFill_;
-    fill.assign(bandStart_.begin(), bandStart_.end() - 1);
-    for (size_t i = 0; i < edges_.size(); ++i) {
-      int r0, r1;
-      rowRange(edges_[i], r0, r1);
-      const int b1 = (r1 - top) / kBandRows;
-      for (int b = (r0 - top) / kBandRows; b <= b1; ++b) {
-        bandEdges_[fill[static_cast<size_t>(b)]++] = static_cast<uint32_t>(i);
-      }
+  std::vector<uint32_t>& fill = scratchFill_;
+  fill.assign(bandStart_.begin(), bandStart_.end() - 1);
+  for (size_t i = 0; i < edges_.size(); ++i) {
+    int r0, r1;
+    rowRange(edges_[i], r0, r1);
+    const int b1 = (r1 - origin) / kBandRows;
+    for (int b = (r0 - origin) / kBandRows; b <= b1; ++b) {
+      bandEdges_[fill[static_cast<size_t>(b)]++] = static_cast<uint32_t>(i);
     }
   }
+  return bands;
+}
+
+template <bool kAntialias, bool kEvenOdd>
+void Rasterizer::RenderShape(CoverageSink& sink) {
+  Extent ext;
+  if (!ShapeExtent<kAntialias>(ext)) return;
+  const int top = ext.top;
+  const int bottom = ext.bottom;
+  const int x0 = ext.x0;
+  const int x1 = ext.x1;
+  const int width = x1 - x0 + 1;
+  const int rows = bottom - top;
+
+  // Aliased rows are constant spans only: nothing to gain from painting them from the cells.
+  const SolidArgbTarget* solid = kAntialias ? sink.SolidArgb() : nullptr;
+  if (batching_) {
+    if (kAntialias && solid != nullptr) {
+      KeepShape(ext, *solid, kEvenOdd);
+      return;
+    }
+    FlushBatch();  // painted in order: what is kept goes first
+  }
+  const double work = std::fabs(area_) + 4.0 * static_cast<double>(edgeRows_);
+  const bool parallel = threads_ > 1 && work >= kParallelWork && rows >= 2 * kBandRows;
+  if (rows <= kBandRows) {
+    RenderBand<kAntialias, kEvenOdd>(ScratchFor(0), Band{top, bottom, x0, width, nullptr, edges_.size()}, edges_.data(),
+                                     &sink, solid);
+    return;
+  }
+
+  const int bands = SortIntoBands<kAntialias>(ext, top);
   auto renderBand = [&](Scratch& scratch, int b) {
     const size_t k = static_cast<size_t>(b);
     const size_t s = bandStart_[k];
@@ -615,8 +648,8 @@ void Rasterizer::RenderShape(CoverageSink& sink) {
     if (bx1 < bx0) return;
     const int t = top + b * kBandRows;
     RenderBand<kAntialias, kEvenOdd>(
-        scratch, Band{t, std::min(bottom, t + kBandRows), bx0, bx1 - bx0 + 1, bandEdges_.data() + s, e - s}, sink,
-        solid);
+        scratch, Band{t, std::min(bottom, t + kBandRows), bx0, bx1 - bx0 + 1, bandEdges_.data() + s, e - s},
+        edges_.data(), &sink, solid);
   };
 
   if (parallel) {
@@ -633,8 +666,137 @@ void Rasterizer::RenderShape(CoverageSink& sink) {
   }
 }
 
+// Keeping the shapes costs about what one thread gains from the strips staying in its cache, so a
+// single thread paints at once; several share out the strips of a batch with no waiting in between.
+void Rasterizer::BeginBatch() { batching_ = threads_ > 1; }
+
+void Rasterizer::EndBatch() {
+  FlushBatch();
+  batching_ = false;
+}
+
+void Rasterizer::BatchClear(const ClearTarget& clear) {
+  if (!batching_) {
+    ClearRows(clear, 0, clear.height);
+    return;
+  }
+  // Everything kept so far would be painted over.
+  keptEdges_.clear();
+  keptIndex_.clear();
+  keptBands_.clear();
+  keptShapes_.clear();
+  clear_ = clear;
+  clearPending_ = true;
+}
+
+void Rasterizer::ClearRows(const ClearTarget& clear, int y0, int y1) {
+  for (int y = y0; y < y1; ++y) {
+    uint8_t* row = clear.pixels + static_cast<size_t>(y) * clear.stride;
+    if (clear.value == 0) {
+      std::memset(row, 0, static_cast<size_t>(clear.width) * 4);
+    } else {
+      auto* p = reinterpret_cast<uint32_t*>(row);
+      std::fill(p, p + clear.width, clear.value);
+    }
+  }
+}
+
+void Rasterizer::KeepShape(const Extent& ext, const SolidArgbTarget& target, bool evenOdd) {
+  if (!keptShapes_.empty()) {
+    const SolidArgbTarget& last = keptShapes_.back().target;
+    if (last.pixels != target.pixels || last.stride != target.stride || last.height != target.height) FlushBatch();
+  }
+  if (clearPending_ &&
+      (clear_.pixels != target.pixels || clear_.stride != target.stride || clear_.height != target.height)) {
+    FlushBatch();
+  }
+  const auto shape = static_cast<uint32_t>(keptShapes_.size());
+  keptShapes_.push_back(KeptShape{target, evenOdd});
+  const auto base = static_cast<uint32_t>(keptEdges_.size());
+  keptEdges_.insert(keptEdges_.end(), edges_.begin(), edges_.end());
+  // Bands start on multiples of kBandRows, so that every band lies within one strip.
+  const int origin = ext.top - ext.top % kBandRows;
+  if (ext.bottom - origin <= kBandRows) {
+    keptBands_.push_back(KeptBand{ext.top, ext.bottom, ext.x0, ext.x1 - ext.x0 + 1,
+                                  static_cast<uint32_t>(keptIndex_.size()), static_cast<uint32_t>(edges_.size()),
+                                  shape});
+    for (size_t i = 0; i < edges_.size(); ++i) keptIndex_.push_back(base + static_cast<uint32_t>(i));
+  } else {
+    const int bands = SortIntoBands<true>(ext, origin);
+    for (int b = 0; b < bands; ++b) {
+      const size_t k = static_cast<size_t>(b);
+      const size_t s = bandStart_[k];
+      const size_t e = bandStart_[k + 1];
+      if (s == e) continue;
+      const int bx0 = std::max(ext.x0, bandLo_[k]);
+      const int bx1 = reachesRight_ ? ext.x1 : std::min(ext.x1, bandHi_[k]);
+      if (bx1 < bx0) continue;
+      const int t = origin + b * kBandRows;
+      keptBands_.push_back(KeptBand{std::max(t, ext.top), std::min(ext.bottom, t + kBandRows), bx0, bx1 - bx0 + 1,
+                                    static_cast<uint32_t>(keptIndex_.size()), static_cast<uint32_t>(e - s), shape});
+      for (size_t i = s; i < e; ++i) keptIndex_.push_back(base + bandEdges_[i]);
+    }
+  }
+  const size_t bytes =
+      keptIndex_.size() * sizeof(uint32_t) + keptBands_.size() * sizeof(KeptBand) + keptEdges_.size() * sizeof(Edge);
+  if (bytes >= kBatchBytes) FlushBatch();
+}
+
+void Rasterizer::FlushBatch() {
+  if (keptBands_.empty() && !clearPending_) {
+    keptEdges_.clear();
+    keptIndex_.clear();
+    keptShapes_.clear();
+    return;
+  }
+  const int height = clearPending_ ? clear_.height : keptShapes_.front().target.height;
+  const int strips = (height + kStripRows - 1) / kStripRows;
+  // The kept bands of each strip, in the order they were kept (counting sort).
+  stripStart_.assign(static_cast<size_t>(strips) + 1, 0);
+  for (const KeptBand& b : keptBands_) ++stripStart_[static_cast<size_t>(b.top / kStripRows) + 1];
+  for (int k = 0; k < strips; ++k) stripStart_[static_cast<size_t>(k) + 1] += stripStart_[static_cast<size_t>(k)];
+  stripBands_.resize(keptBands_.size());
+  scratchFill_.assign(stripStart_.begin(), stripStart_.end() - 1);
+  for (size_t i = 0; i < keptBands_.size(); ++i) {
+    stripBands_[scratchFill_[static_cast<size_t>(keptBands_[i].top / kStripRows)]++] = static_cast<uint32_t>(i);
+  }
+
+  auto paintStrip = [&](Scratch& scratch, int k) {
+    const int y0 = k * kStripRows;
+    if (clearPending_) ClearRows(clear_, y0, std::min(height, y0 + kStripRows));
+    for (uint32_t i = stripStart_[static_cast<size_t>(k)]; i < stripStart_[static_cast<size_t>(k) + 1]; ++i) {
+      const KeptBand& kb = keptBands_[stripBands_[i]];
+      const KeptShape& shape = keptShapes_[kb.shape];
+      const Band band{kb.top, kb.bottom, kb.x0, kb.width, keptIndex_.data() + kb.first, kb.count};
+      if (shape.evenOdd) {
+        RenderBand<true, true>(scratch, band, keptEdges_.data(), nullptr, &shape.target);
+      } else {
+        RenderBand<true, false>(scratch, band, keptEdges_.data(), nullptr, &shape.target);
+      }
+    }
+  };
+  if (threads_ > 1 && strips > 1) {
+    if (!workers_) workers_ = std::make_unique<RasterWorkers>(threads_);
+    for (int k = 0; k < workers_->Count(); ++k) ScratchFor(k);
+    std::atomic<int> next{0};
+    workers_->Run([&](int worker) {
+      Scratch& scratch = *scratch_[static_cast<size_t>(worker)];
+      for (int k = next.fetch_add(1); k < strips; k = next.fetch_add(1)) paintStrip(scratch, k);
+    });
+  } else {
+    Scratch& scratch = ScratchFor(0);
+    for (int k = 0; k < strips; ++k) paintStrip(scratch, k);
+  }
+  keptEdges_.clear();
+  keptIndex_.clear();
+  keptBands_.clear();
+  keptShapes_.clear();
+  clearPending_ = false;
+}
+
 template <bool kAntialias, bool kEvenOdd>
-void Rasterizer::RenderBand(Scratch& s, const Band& band, CoverageSink& sink, const SolidArgbTarget* solid) const {
+void Rasterizer::RenderBand(Scratch& s, const Band& band, const Edge* edges, CoverageSink* sink,
+                            const SolidArgbTarget* solid) const {
   const int rows = band.bottom - band.top;
   const int width = band.width;
   const int words = (width + 63) >> 6;
@@ -662,9 +824,9 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, CoverageSink& sink, co
     }
   };
   if (band.edges == nullptr) {
-    for (const Edge& e : edges_) addEdge(e);
+    for (size_t i = 0; i < band.count; ++i) addEdge(edges[i]);
   } else {
-    for (size_t i = 0; i < band.count; ++i) addEdge(edges_[band.edges[i]]);
+    for (size_t i = 0; i < band.count; ++i) addEdge(edges[band.edges[i]]);
   }
 
   // Sweep each row: touched cells in order of x; between them the coverage stays constant.
@@ -703,7 +865,7 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, CoverageSink& sink, co
         } while (bits != 0);
       }
       if (a != 0) spans[ns++] = CoverSpan{band.x0 + start, width - start, -1, a};
-      if (ns != 0) sink.Row(band.top + r, spans, ns, covers);
+      if (ns != 0) sink->Row(band.top + r, spans, ns, covers);
       continue;
     }
     int next = 0;
@@ -739,7 +901,7 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, CoverageSink& sink, co
       const uint32_t a = Coverage<kEvenOdd>(cover << 9);
       if (a != 0) spans[ns++] = CoverSpan{band.x0 + next, width - next, -1, a};
     }
-    if (ns != 0) sink.Row(band.top + r, spans, ns, covers);
+    if (ns != 0) sink->Row(band.top + r, spans, ns, covers);
   }
 }
 

@@ -74,6 +74,15 @@ class CoverageSink {
   virtual const SolidArgbTarget* SolidArgb() const { return nullptr; }
 };
 
+// A 32-bit bitmap that a batch sets to one value before it paints (Rasterizer::BatchClear).
+struct ClearTarget {
+  uint8_t* pixels;  // row 0
+  size_t stride;    // bytes from one row to the next
+  int width;
+  int height;
+  uint32_t value;
+};
+
 class RasterWorkers;
 
 class Rasterizer {
@@ -94,7 +103,25 @@ class Rasterizer {
   // Hands the coverage of the shape to the sink and empties the shape (clip and mode stay).
   void Render(FillRule rule, CoverageSink& sink);
 
-  // Threads used for big shapes: 0 = the machine's core count (at most 8), 1 = only the caller.
+  // Batching (with more than one thread; one thread paints every shape at once). Between
+  // BeginBatch and EndBatch, anti-aliased shapes whose sink hands out SolidArgb()
+  // are kept instead of painted. FlushBatch (and EndBatch, and a batch grown too big) paints them
+  // strip by strip of the target: every kept shape that reaches a strip is painted into it, in the
+  // order the shapes came, before the next strip is begun, so that the strip stays in the cache
+  // meanwhile; strips are shared among the threads. Each pixel sees the same blends in the same
+  // order as when every shape is painted at once, so the pixels are the same. Any other shape
+  // rendered meanwhile first flushes the batch; whoever writes the target's pixels otherwise must
+  // flush it first too. The targets of kept shapes must stay valid until they are painted.
+  void BeginBatch();
+  void EndBatch();
+  void FlushBatch();
+  bool Batching() const { return batching_; }
+  // Sets every pixel of the target to clear.value: while batching, as the first thing each strip
+  // does when the batch is painted (what was kept before is dropped, it would be painted over);
+  // otherwise at once.
+  void BatchClear(const ClearTarget& clear);
+
+  // Threads used for big shapes and batches: 0 = the machine's core count (at most 8), 1 = only the caller.
   void SetThreadCount(int threads);
   int ThreadCount() const { return threads_; }
 
@@ -105,13 +132,37 @@ class Rasterizer {
   };
   struct Scratch;
   struct Band;
+  // The rows [top, bottom) and columns [x0, x1] whose cells the shape's edges reach.
+  struct Extent {
+    int top, bottom, x0, x1;
+  };
+  // A band of a kept shape: its edges are keptIndex_[first, first + count) (into keptEdges_).
+  struct KeptBand {
+    int32_t top, bottom, x0, width;
+    uint32_t first, count;
+    uint32_t shape;  // into keptShapes_
+  };
+  struct KeptShape {
+    SolidArgbTarget target;
+    bool evenOdd;
+  };
 
   void AddSegment(double x0, double y0, double x1, double y1);
   void PushEdge(double x0, double y0, double x1, double y1, bool negative);
+  template <bool kAntialias>
+  bool ShapeExtent(Extent& ext) const;
+  // Sorts edges_ into bands of kBandRows rows from row `origin` on (bandStart_, bandEdges_,
+  // bandLo_, bandHi_); returns the number of bands.
+  template <bool kAntialias>
+  int SortIntoBands(const Extent& ext, int origin);
   template <bool kAntialias, bool kEvenOdd>
   void RenderShape(CoverageSink& sink);
+  // `sink` is only used when `solid` is null (or when not anti-aliasing).
   template <bool kAntialias, bool kEvenOdd>
-  void RenderBand(Scratch& scratch, const Band& band, CoverageSink& sink, const SolidArgbTarget* solid) const;
+  void RenderBand(Scratch& scratch, const Band& band, const Edge* edges, CoverageSink* sink,
+                  const SolidArgbTarget* solid) const;
+  void KeepShape(const Extent& ext, const SolidArgbTarget& target, bool evenOdd);
+  static void ClearRows(const ClearTarget& clear, int y0, int y1);
   Scratch& ScratchFor(int worker);
 
   int width_ = 0;
@@ -131,6 +182,16 @@ class Rasterizer {
   std::vector<std::unique_ptr<Scratch>> scratch_;
   int threads_ = 0;
   std::unique_ptr<RasterWorkers> workers_;
+
+  bool batching_ = false;
+  bool clearPending_ = false;
+  ClearTarget clear_{};
+  std::vector<Edge> keptEdges_;
+  std::vector<uint32_t> keptIndex_;
+  std::vector<KeptBand> keptBands_;
+  std::vector<KeptShape> keptShapes_;
+  std::vector<uint32_t> stripStart_;
+  std::vector<uint32_t> stripBands_;
 };
 
 }  // namespace lumbra

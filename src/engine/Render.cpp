@@ -58,6 +58,7 @@ int32_t RenderLines(RenderJob& job) {
 
   Graphics g(target);
   g.SetThreadCount(job.threadCount);
+  g.BeginBatch();  // the strokes are painted together, strip by strip, at EndBatch
   g.Clear(0x00000000);
   const bool scaled = job.scale != 1.0;
   if (preset.antialias == 1 || scaled) {
@@ -111,6 +112,9 @@ int32_t RenderLines(RenderJob& job) {
   const int pictureWidth = job.pictureWidth > 0 ? job.pictureWidth : target.Width();
   const int pictureHeight = job.pictureHeight > 0 ? job.pictureHeight : target.Height();
   const WalkSummary walk = WalkPlacement(preset, pictureWidth, pictureHeight, job.mask, random, beginStep, placeSide);
+  // A stopped render returns at once: the strokes it kept are dropped with the Graphics, unpainted.
+  if (walk.end == WalkEnd::Stopped) return 0;
+  g.EndBatch();
   if (walk.end != WalkEnd::Finished) return 0;
   if (job.progress) job.progress(0, 0);
   if (job.completion) job.completion();

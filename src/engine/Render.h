@@ -55,8 +55,10 @@ struct RenderJob {
 uint32_t StrokeColor(const CPresetData& preset);
 
 // Runs one render. 1 when the walk ran to its end, 0 when there was nothing to walk (no callback
-// is called then, the target is cleared) or the job was aborted (no completion call; the strokes
-// drawn so far stay). Shaped as a thread body: the job must outlive the call.
+// is called then, the target is cleared) or the job was aborted (no completion call; the target
+// then holds what was painted before the stop, which may be less than the strokes placed, or
+// still its old pixels where painting waits for the end). Shaped as a thread body: the job must
+// outlive the call.
 int32_t RenderLines(RenderJob& job);
 
 }  // namespace lumbra

@@ -220,15 +220,14 @@ TEST_F(RenderTest, AbortBeforeTheFirstStepAndMidway) {
   EXPECT_EQ(r.progress, (std::vector<std::pair<int32_t, int32_t>>{{0, 120}}));
   EXPECT_EQ(r.completions, 0);
   EXPECT_TRUE(r.strokes.empty());
-  EXPECT_TRUE(SamePixels(layer, Bitmap(120, 80)));  // cleared, nothing drawn
 
-  // Stopped by the progress callback of the fourth step: three strokes stay.
+  // Stopped by the progress callback of the fourth step: three strokes placed, and nothing
+  // painted beyond them.
   r = Render(layer, 11, 0, 4);
   EXPECT_EQ(r.result, 0);
   EXPECT_EQ(r.progress.size(), 4u);
   EXPECT_EQ(r.completions, 0);
   EXPECT_EQ(r.strokes.size(), 3u);
-  EXPECT_EQ(layer.GetPixel(24, 45), 0xFF000000u);
   EXPECT_EQ(layer.GetPixel(36, 45), 0u);
 }
 
