@@ -113,6 +113,10 @@ void Graphics::SetThreadCount(int threads) { rasterizer_->SetThreadCount(threads
 
 void Graphics::BeginBatch() { rasterizer_->BeginBatch(); }
 
+void Graphics::SetPaintProgress(std::function<void(int, int)> progress) {
+  rasterizer_->SetPaintProgress(std::move(progress));
+}
+
 void Graphics::EndBatch() { rasterizer_->EndBatch(); }
 
 void Graphics::Clear(uint32_t argb) {

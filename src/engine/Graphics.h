@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -77,6 +78,8 @@ class Graphics {
   // Threads that large fills may use: 0 (the default) picks the machine's core count, 1 keeps
   // all work on the calling thread. The pixels are the same whatever the count.
   void SetThreadCount(int threads);
+  // See Rasterizer::SetPaintProgress.
+  void SetPaintProgress(std::function<void(int done, int total)> progress);
 
   // Batching: between BeginBatch and EndBatch, solid anti-aliased fills onto an ARGB target (and a
   // Clear) may be kept and painted later, all together, strip by strip of the target while each

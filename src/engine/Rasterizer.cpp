@@ -778,15 +778,23 @@ void Rasterizer::FlushBatch() {
   if (threads_ > 1 && strips > 1) {
     if (!workers_) workers_ = std::make_unique<RasterWorkers>(threads_);
     for (int k = 0; k < workers_->Count(); ++k) ScratchFor(k);
-    std::atomic<int> next{0};
+    std::atomic<int> next{0}, done{0};
     workers_->Run([&](int worker) {
       Scratch& scratch = *scratch_[static_cast<size_t>(worker)];
-      for (int k = next.fetch_add(1); k < strips; k = next.fetch_add(1)) paintStrip(scratch, k);
+      for (int k = next.fetch_add(1); k < strips; k = next.fetch_add(1)) {
+        paintStrip(scratch, k);
+        const int painted = done.fetch_add(1) + 1;
+        if (worker == 0 && paintProgress_) paintProgress_(painted, strips);
+      }
     });
   } else {
     Scratch& scratch = ScratchFor(0);
-    for (int k = 0; k < strips; ++k) paintStrip(scratch, k);
+    for (int k = 0; k < strips; ++k) {
+      paintStrip(scratch, k);
+      if (paintProgress_) paintProgress_(k + 1, strips);
+    }
   }
+  if (paintProgress_) paintProgress_(strips, strips);
   keptEdges_.clear();
   keptIndex_.clear();
   keptBands_.clear();

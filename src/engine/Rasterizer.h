@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -123,6 +124,9 @@ class Rasterizer {
 
   // Threads used for big shapes and batches: 0 = the machine's core count (at most 8), 1 = only the caller.
   void SetThreadCount(int threads);
+  // Called on the calling thread while a batch is painted: (strips painted, strips in all), the
+  // last call with the two equal.
+  void SetPaintProgress(std::function<void(int done, int total)> progress) { paintProgress_ = std::move(progress); }
   int ThreadCount() const { return threads_; }
 
  private:
@@ -181,6 +185,7 @@ class Rasterizer {
   std::vector<int32_t> bandHi_;
   std::vector<std::unique_ptr<Scratch>> scratch_;
   int threads_ = 0;
+  std::function<void(int, int)> paintProgress_;
   std::unique_ptr<RasterWorkers> workers_;
 
   bool batching_ = false;

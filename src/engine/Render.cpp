@@ -114,6 +114,7 @@ int32_t RenderLines(RenderJob& job) {
   const WalkSummary walk = WalkPlacement(preset, pictureWidth, pictureHeight, job.mask, random, beginStep, placeSide);
   // A stopped render returns at once: the strokes it kept are dropped with the Graphics, unpainted.
   if (walk.end == WalkEnd::Stopped) return 0;
+  if (job.paintProgress) g.SetPaintProgress(job.paintProgress);  // the painting at the end only
   g.EndBatch();
   if (walk.end != WalkEnd::Finished) return 0;
   if (job.progress) job.progress(0, 0);

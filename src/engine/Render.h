@@ -32,6 +32,10 @@ struct RenderJob {
   std::function<void(int32_t position, int32_t total)> progress;
   // Once, when the walk has run to its end.
   std::function<void()> completion;
+  // Renders on more than one thread paint their strokes together once the walk has ended: while
+  // they do, (strips painted, strips in all). Not called on one thread (painting keeps pace with
+  // the walk there) nor after an abort.
+  std::function<void(int32_t done, int32_t total)> paintProgress;
   // 0 runs; 1 (any non-zero value), set from any thread or by the progress callback, stops at the next step.
   std::atomic<uint8_t> abort{0};
   // The generator's seed; without one, the current time in seconds.

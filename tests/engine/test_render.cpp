@@ -213,6 +213,36 @@ TEST_F(RenderTest, ProgressAndCompletion) {
   EXPECT_EQ(r.completions, 1);
 }
 
+// On more than one thread the strokes are painted together after the walk, and that painting
+// reports its own progress up to its end; one thread paints as it walks and reports none.
+TEST_F(RenderTest, PaintingAfterTheWalkReportsItsProgress) {
+  preset.antialias = 1;
+  for (int threads : {1, 2}) {
+    Bitmap layer(120, 300);
+    RenderJob job;
+    job.preset = &preset;
+    job.target = &layer;
+    job.seed = 3;
+    job.threadCount = threads;
+    bool stepAfterPainting = false;
+    std::vector<std::pair<int32_t, int32_t>> painted;
+    job.progress = [&](int32_t, int32_t total) {
+      stepAfterPainting = stepAfterPainting || (total > 0 && !painted.empty());
+    };
+    job.paintProgress = [&](int32_t done, int32_t total) { painted.emplace_back(done, total); };
+    ASSERT_EQ(RenderLines(job), 1);
+    if (threads == 1) {
+      EXPECT_TRUE(painted.empty());
+      continue;
+    }
+    ASSERT_FALSE(painted.empty());
+    EXPECT_FALSE(stepAfterPainting);
+    for (size_t i = 1; i < painted.size(); ++i) EXPECT_GE(painted[i].first, painted[i - 1].first);
+    EXPECT_EQ(painted.back().first, painted.back().second);
+    EXPECT_GT(painted.back().second, 1);
+  }
+}
+
 TEST_F(RenderTest, AbortBeforeTheFirstStepAndMidway) {
   Bitmap layer = Junk(120, 80);
   Rendered r = Render(layer, 11, 1);

@@ -129,7 +129,16 @@ BOOL CSettingDialog::OnInitDialog() {
   job_.preset = &preset_;
   job_.mask = maskInfo_;
   job_.seed = seed_;
-  job_.progress = [this](int32_t position, int32_t total) { OnRenderProgress(position, total); };
+  // The bar runs over the walk and, where the strokes are painted together after it (on more
+  // than one core), over that painting too: half each.
+  const bool paintsAfterTheWalk = std::thread::hardware_concurrency() > 1;
+  const int walkShare = paintsAfterTheWalk ? kProgressRange / 2 : kProgressRange;
+  job_.progress = [this, walkShare](int32_t position, int32_t total) {
+    OnRenderProgress(total == 0 ? -1 : static_cast<int>(int64_t{position} * walkShare / total));
+  };
+  job_.paintProgress = [this, walkShare](int32_t done, int32_t total) {
+    OnRenderProgress(walkShare + static_cast<int>(int64_t{done} * (kProgressRange - walkShare) / std::max(total, 1)));
+  };
 
   ShowSettings();
   suppressRender_ = 0;
@@ -176,10 +185,9 @@ void CSettingDialog::RestartRender() {
   else
     std::erase_if(quickLayers_, [](const std::shared_ptr<Bitmap>& layer) { return layer.use_count() == 1; });
   const int generation = ++renderCount_;
-  // The quick picture is drawn beside the full-size lines when there is a core for it.
-  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  const bool beside = quick && cores > 1;
-  job_.threadCount = beside ? cores - 1 : 0;
+  // The quick picture is drawn beside the full-size render when there is a core for it: beside
+  // its walk, which runs on one thread (the strokes are painted on every core after it).
+  const bool beside = quick && std::thread::hardware_concurrency() > 1;
   lastProgressStep_ = -1;
   rendering_ = true;
   renderThread_ = std::thread([this, quick, target = target_, zoom, generation, beside] {
@@ -268,17 +276,17 @@ void CSettingDialog::ShowLines(std::shared_ptr<const Bitmap> lines, double scale
   }
 }
 
-void CSettingDialog::OnRenderProgress(int position, int maximum) {
+void CSettingDialog::OnRenderProgress(int position) {
   HWND bar = Item(IDC_RENDER_PROGRESS);
   if (!bar) return;
   // A render reports every step (thousands on a big picture); the bar is a few hundred pixels
   // wide. Posting each step would keep the window busy with the bar long after the render ended,
-  // so only moves of a 256th of the range are posted, and the final report always is.
-  const int stepSize = std::max(1, maximum / 256);
-  if (maximum != 0 && position != 0 && position / stepSize == lastProgressStep_) return;
-  lastProgressStep_ = position / stepSize;
-  PostMessageW(bar, PBM_SETRANGE32, 0, maximum);
-  PostMessageW(bar, PBM_SETPOS, position, 0);
+  // so only moves of a 256th of the range are posted, and the end (-1: empty again) always is.
+  const int step = position < 0 ? -1 : position * 256 / kProgressRange;
+  if (step == lastProgressStep_ && step >= 0) return;
+  lastProgressStep_ = step;
+  PostMessageW(bar, PBM_SETRANGE32, 0, kProgressRange);
+  PostMessageW(bar, PBM_SETPOS, std::max(position, 0), 0);
 }
 
 // --- settings and lists ---

@@ -107,7 +107,9 @@ class CSettingDialog : public CDialog {
   // A layer of the size that neither the preview nor a posted picture holds, cleared by the render.
   std::shared_ptr<Bitmap> FreeLayer(std::vector<std::shared_ptr<Bitmap>>& pool, int width, int height);
   std::shared_ptr<const Bitmap> ShownBase() const;
-  void OnRenderProgress(int position, int maximum);
+  // The bar at `position` of kProgressRange; -1 when the render has ended.
+  void OnRenderProgress(int position);
+  static constexpr int kProgressRange = 1000;
   void Zoom(int step);
   void ShowMergedChanged();
   void PickColor();
