@@ -57,6 +57,7 @@ shot() {  # VIEW FILE WINDOW-NAME SETTLE-SECONDS
 }
 shot 0 settings-tab0 'Korvane : Lumbra' 4
 shot 1 settings-tab1 'Korvane : Lumbra' 4
+shot zoomed settings-zoomed 'Korvane : Lumbra' 4
 shot layout-editor layout-editor '線の配置設定' 2
 shot circle-editor circle-editor '線の配置設定' 2
 shot line-generator line-generator '線の配置"' 2

@@ -17,8 +17,9 @@
 //   lumbra_host dialog PLUGIN.8bf INPUT.png VIEW SECONDS
 //       opens the plug-in's settings dialog over the picture (as the Filter menu does), shows
 //       VIEW for SECONDS and cancels everything: for looking at it and taking screenshots.
-//       VIEW is a tab (0 or 1) or, reached through the lists' "<新規作成>" as a person would:
-//       layout-editor, circle-editor, line-generator, polygon-generator or ruler-editor.
+//       VIEW is a tab (0 or 1), the first tab with the preview zoomed out to 50 % (zoomed) or,
+//       reached through the lists' "<新規作成>" as a person would: layout-editor, circle-editor,
+//       line-generator, polygon-generator or ruler-editor.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -205,8 +206,10 @@ int ShowDialog(const std::wstring& plugin, const std::wstring& input, const std:
   TestHost host(plugin);
   if (!Prepare(host, input, false)) return 1;
   WindowScript script(L"Korvane : Lumbra", [&](HWND dialog) {
-    if (view == L"0" || view == L"1") {
+    if (view == L"0" || view == L"1" || view == L"zoomed") {
       lumbra::test::ShowTab(dialog, view == L"1" ? 1 : 0);
+      if (view == L"zoomed")
+        for (int i = 0; i < 2; ++i) ClickButton(dialog, IDC_ZOOM_OUT);
       Sleep(static_cast<DWORD>(seconds) * 1000);
     } else {
       ShowEditor(dialog, view, seconds);
