@@ -17,8 +17,8 @@ inline constexpr uint64_t kDefaultPixelLimit = 200'000'000;
 void SetPngPixelLimit(uint64_t pixels);
 uint64_t PngPixelLimit();
 
-// Writes a 32-bit ARGB bitmap as an 8-bit RGBA PNG, into a file or an open stream. On failure
-// returns false and sets error.
+// Writes a 32-bit ARGB bitmap as an 8-bit PNG, into a file or an open stream: RGB when every pixel
+// is opaque, else RGBA. On failure returns false and sets error.
 bool WritePng(const Bitmap& bitmap, const std::string& path, std::string& error);
 bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error);
 
