@@ -170,7 +170,11 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
   png_set_bgr(png);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  picture = Bitmap(static_cast<int>(width), static_cast<int>(height));
+  if (picture.Width() != static_cast<int>(width) || picture.Height() != static_cast<int>(height) ||
+      picture.Format() != PixelFormat::Argb32 || !picture.Ok()) {
+    picture = Bitmap();  // the old memory goes before the new is taken
+    picture = Bitmap(static_cast<int>(width), static_cast<int>(height));
+  }
   bool allocated = picture.Ok();
   if (allocated) {
     try {
@@ -196,24 +200,48 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
 
 Bitmap ReadPng(const std::string& path, std::string& error) {
   Bitmap picture;
-  bool hasAlpha = false;
-  if (!Decode(path, picture, hasAlpha, error)) return {};
+  ReadPng(path, picture, error);
   return picture;
 }
 
-std::vector<uint8_t> ReadPngMask(const std::string& path, int width, int height, std::string& error) {
-  Bitmap picture;
+bool ReadPng(const std::string& path, Bitmap& picture, std::string& error) {
   bool hasAlpha = false;
-  const int expected[2] = {width, height};
-  if (!Decode(path, picture, hasAlpha, error, expected)) return {};
-  std::vector<uint8_t> mask(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
+  if (Decode(path, picture, hasAlpha, error)) return true;
+  picture = Bitmap();
+  return false;
+}
+
+namespace {
+
+std::vector<uint8_t> MaskOf(const Bitmap& picture, bool hasAlpha) {
+  const int width = picture.Width();
+  std::vector<uint8_t> mask(static_cast<size_t>(width) * picture.Height());
+  for (int y = 0; y < picture.Height(); ++y) {
     const uint8_t* p = picture.Row(y);
     uint8_t* out = &mask[static_cast<size_t>(y) * width];
     for (int x = 0; x < width; ++x, p += 4)
       out[x] = hasAlpha ? p[3] : static_cast<uint8_t>((p[0] + p[1] + p[2] + 1) / 3);
   }
   return mask;
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadPngMask(const std::string& path, int width, int height, std::string& error) {
+  Bitmap picture;
+  bool hasAlpha = false;
+  const int expected[2] = {width, height};
+  if (!Decode(path, picture, hasAlpha, error, expected)) return {};
+  return MaskOf(picture, hasAlpha);
+}
+
+std::vector<uint8_t> ReadPngMaskOfAnySize(const std::string& path, int& width, int& height, std::string& error) {
+  Bitmap picture;
+  bool hasAlpha = false;
+  if (!Decode(path, picture, hasAlpha, error)) return {};
+  width = picture.Width();
+  height = picture.Height();
+  return MaskOf(picture, hasAlpha);
 }
 
 }  // namespace lumbra
