@@ -121,7 +121,10 @@ void Graphics::Clear(uint32_t argb) {
       case PixelFormat::Rgb32: {
         const uint32_t v = target_.Format() == PixelFormat::Argb32 ? argb : argb | 0xFF000000u;
         uint32_t* p = reinterpret_cast<uint32_t*>(row);
-        std::fill(p, p + w, v);
+        // Pixels that hold the value already are only read: the untouched memory of a new bitmap
+        // (zero, transparent) stays unwritten, and so never has to be handed to the process page
+        // by page, until something is drawn there.
+        std::fill(std::find_if(p, p + w, [v](uint32_t q) { return q != v; }), p + w, v);
         break;
       }
       case PixelFormat::Rgb24:
