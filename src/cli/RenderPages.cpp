@@ -93,8 +93,10 @@ size_t RenderPages(const PageBatch& batch) {
       } catch (const std::exception& e) {
         error = e.what();
       }
-      if (!error.empty()) memory = PageMemory();  // nothing held over from a page that failed
-      if (!error.empty()) ++failed;
+      if (!error.empty()) {
+        ++failed;
+        memory = PageMemory();  // nothing held over from a page that failed
+      }
       if (batch.pageDone) {
         std::lock_guard<std::mutex> lock(reporting);
         batch.pageDone(index, error);
