@@ -17,6 +17,7 @@ namespace lumbra {
 class Bitmap;
 class CLineData;
 class CPresetData;
+struct RenderJob;
 
 namespace cli {
 
@@ -88,7 +89,17 @@ struct RenderOptions {
   std::string preset, presetFile, mask, size, input, output, svg;
   std::optional<uint32_t> seed;
   bool grayscale = false, linesOnly = false;
+  // With --out-dir: the pictures, the folder they go to, and how many are done at once (0: one per core).
+  std::vector<std::string> inputs;
+  std::string outDir;
+  int jobs = 0;
 };
+
+// The preset of --preset or --preset-file, marked grayscale with --grayscale.
+void LoadPresetFor(CPresetData& preset, const RenderOptions& options);
+// Draws the job's lines into `layer`, made (or kept when it has it already) of the picture's size;
+// the pass clears it first.
+void DrawLayer(const Bitmap& picture, RenderJob& job, Bitmap& layer);
 
 void List(const std::string& what);
 void SaveRuler(const std::string& name, const std::string& pointsText, bool curve, bool asLatest);
@@ -98,6 +109,8 @@ void Show(const std::string& path);
 void Outline(const OutlineOptions& options);
 void Place(const RenderOptions& options);
 void Render(const RenderOptions& options);
+// Every input to --out-dir (RenderPages.h).
+void RenderToFolder(const RenderOptions& options);
 
 }  // namespace cli
 }  // namespace lumbra

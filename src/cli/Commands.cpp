@@ -118,9 +118,21 @@ int RunLumbra(int argc, char** argv) {
   auto* render = app.add_subcommand("render", "Draw a preset's lines over a PNG picture");
   presetSource(render);
   render->add_flag("--lines-only", ro.linesOnly, "Write the line layer alone (transparent elsewhere)");
-  render->add_option("--svg", ro.svg, "Also write the strokes as SVG paths");
-  render->add_option("input", ro.input, "Picture (PNG)")->required();
-  render->add_option("output", ro.output, "Result (PNG)")->required();
+  auto* svg = render->add_option("--svg", ro.svg, "Also write the strokes as SVG paths");
+  auto* outDir = render->add_option("--out-dir", ro.outDir, "Draw every INPUT into DIR/<its name>.png")
+                     ->type_name("DIR")
+                     ->excludes(svg);
+  render->add_option("--jobs", ro.jobs, "Pages drawn at once with --out-dir (default: one per core)")
+      ->check(CLI::Range(1, 4096))
+      ->needs(outDir);
+  std::vector<std::string> renderFiles;
+  render->add_option("files", renderFiles, "INPUT.png OUTPUT.png, or with --out-dir INPUT.png...")->required();
+  render->footer(
+      "With --out-dir, each INPUT is written to DIR/<its file name, extension .png> (DIR is made when missing),\n"
+      "several pages at a time; page i (0 for the first INPUT) is drawn with the seed S + 2654435769 x i modulo\n"
+      "2^32, S being --seed or else the clock, so the first page is the picture of a single render with --seed S.\n"
+      "A page that fails is told on standard error with its name, the others go on, and the status is then 1.\n"
+      "--mask applies to every page (a page of another size fails); --svg takes a single INPUT and OUTPUT.\n");
 
   std::string showPath;
   auto* show = app.add_subcommand("show", "Print a record file as JSON");
@@ -175,7 +187,18 @@ int RunLumbra(int argc, char** argv) {
     if (*presetSave) SavePreset(po);
     if (*show) Show(showPath);
     if (*place) Place(ro);
-    if (*render) Render(ro);
+    if (*render) {
+      if (!ro.outDir.empty()) {
+        ro.inputs = renderFiles;
+        RenderToFolder(ro);
+      } else if (renderFiles.size() == 2) {
+        ro.input = renderFiles[0];
+        ro.output = renderFiles[1];
+        Render(ro);
+      } else {
+        throw UsageError("render: give one INPUT.png and one OUTPUT.png, or --out-dir DIR and the INPUTs");
+      }
+    }
     if (*outline) Outline(o);
   } catch (const UsageError& e) {
     std::cerr << "lumbra: " << e.what() << "\n";

@@ -139,6 +139,19 @@ std::string SvgPath(const std::vector<PointF>& polygon) {
   return d + " Z";
 }
 
+void DrawLayer(const Bitmap& picture, RenderJob& job, Bitmap& layer) {
+  if (layer.Width() != picture.Width() || layer.Height() != picture.Height() || layer.Format() != PixelFormat::Argb32) {
+    layer = Bitmap();
+    layer = Bitmap(picture.Width(), picture.Height());
+  }
+  if (!layer.Ok())
+    throw CommandError("not enough memory for a line layer of " + std::to_string(picture.Width()) + " x " +
+                       std::to_string(picture.Height()));
+  job.target = &layer;
+  RenderLines(job);
+  job.target = nullptr;
+}
+
 void Render(const RenderOptions& o) {
   CPresetData preset;
   LoadPresetFor(preset, o);
@@ -146,15 +159,10 @@ void Render(const RenderOptions& o) {
   Bitmap picture = ReadPng(o.input, error);
   if (!picture.Ok()) throw CommandError(o.input + ": " + error);
   const std::optional<Mask> mask = LoadMask(o.mask, picture.Width(), picture.Height());
-  Bitmap layer(picture.Width(), picture.Height());
-  if (!layer.Ok())
-    throw CommandError("not enough memory for a line layer of " + std::to_string(picture.Width()) + " x " +
-                       std::to_string(picture.Height()));
 
   std::string svg;
   RenderJob job;
   job.preset = &preset;
-  job.target = &layer;
   job.mask = mask ? &mask->info : nullptr;
   job.seed = o.seed;
   const bool showProgress = isatty(STDERR_FILENO);
@@ -175,7 +183,8 @@ void Render(const RenderOptions& o) {
       svg += "<path d=\"" + SvgPath(polygon) + fill;
     };
   }
-  RenderLines(job);
+  Bitmap layer;
+  DrawLayer(picture, job, layer);
   if (showProgress) std::fprintf(stderr, "\rrendering [%s] 100%%\n", std::string(40, '#').c_str());
 
   if (!o.linesOnly) ComposeOver(picture, layer);

@@ -1,6 +1,7 @@
 #include "cli/Png.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <csetjmp>
@@ -28,6 +29,20 @@ bool WritePng(const Bitmap& bitmap, const std::string& path, std::string& error)
   return WritePng(bitmap, file.get(), error);
 }
 
+namespace {
+
+bool IsOpaque(const Bitmap& bitmap) {
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    const uint8_t* row = bitmap.Row(y);
+    uint8_t alpha = 0xFF;
+    for (int x = 0; x < bitmap.Width(); ++x) alpha &= row[4 * x + 3];
+    if (alpha != 0xFF) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
   if (!bitmap.Ok()) {
     error = "no picture to write";
@@ -42,27 +57,26 @@ bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
   }
   const int width = bitmap.Width();
   const int height = bitmap.Height();
-  std::vector<png_byte> row(static_cast<size_t>(width) * 4);
+  const bool opaque = IsOpaque(bitmap);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     error = "cannot write the PNG file";
     return false;
   }
   png_init_io(png, file);
+  // Paeth rows compressed as runs: about the size of zlib's default level with adaptive filters
+  // on drawn pages, smooth gradients and mostly clear line layers alike, in a quarter of the time
+  // (faster levels with other filters grow one kind of picture or another by half or more).
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_PAETH);
+  png_set_compression_strategy(png, Z_RLE);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const uint32_t argb = bitmap.GetPixel(x, y);
-      png_byte* out = &row[static_cast<size_t>(x) * 4];
-      out[0] = static_cast<png_byte>(argb >> 16);
-      out[1] = static_cast<png_byte>(argb >> 8);
-      out[2] = static_cast<png_byte>(argb);
-      out[3] = static_cast<png_byte>(argb >> 24);
-    }
-    png_write_row(png, row.data());
-  }
+  // The bitmap's rows as they are: bytes B, G, R, A, the alpha left out of an opaque picture.
+  png_set_bgr(png);
+  if (opaque) png_set_filler(png, 0, PNG_FILLER_AFTER);
+  for (int y = 0; y < height; ++y) png_write_row(png, bitmap.Row(y));
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   errno = 0;
@@ -74,14 +88,6 @@ bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
 }
 
 namespace {
-
-// The picture as 8-bit RGBA rows, whatever its stored format.
-struct RgbaImage {
-  int width = 0, height = 0;
-  bool hasAlpha = false;
-  // Not cleared first: a file that ends early fails without the whole picture's memory touched.
-  std::unique_ptr<png_byte[]> pixels;
-};
 
 // libpng's own words for what is wrong, kept for our message instead of printed; then back to the
 // reader's setjmp.
@@ -97,11 +103,15 @@ void OnPngWarning(png_structp, png_const_charp) {}
 
 std::string SizeText(uint64_t width, uint64_t height) { return std::to_string(width) + " x " + std::to_string(height); }
 
-// Decodes the PNG at `path`; with `expected` (width, height) a picture of another size is refused
-// from its header, before anything is decoded. Nothing is allocated before the header has been
-// checked against the pixel limit, and no C++ object is made between setjmp and libpng's calls,
-// so an error in the file (which jumps back) leaves nothing behind.
-bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error, const int* expected = nullptr) {
+// Decodes the PNG at `path` into `picture` (bytes B, G, R, A: any stored format expanded to 8-bit
+// colour with alpha), and tells whether it has an alpha channel or transparency of its own; with
+// `expected` (width, height) a picture of another size is refused from its header, before
+// anything is decoded. Nothing is allocated before the header has been checked against the pixel
+// limit, and every C++ object a jump back to setjmp could skip (an error in the file) is made
+// before it or lives outside, so such an error leaves nothing behind. The picture's memory is not written before its
+// rows are decoded: a file that ends early fails without the whole picture touched.
+bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::string& error,
+            const int* expected = nullptr) {
   error.clear();
   errno = 0;
   FilePtr file = OpenFile(path, "rb");
@@ -125,6 +135,7 @@ bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error, con
   std::vector<png_bytep> rows;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
+    picture = Bitmap();
     error = std::string("the PNG file is damaged or unsupported") + (problem.text[0] ? " (" : "") + problem.text +
             (problem.text[0] ? ")" : "");
     return false;
@@ -141,33 +152,44 @@ bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error, con
   } else if (pixels > g_pixelLimit) {
     error = "the picture is " + SizeText(width, height) + " (" + std::to_string(pixels) +
             " pixels), more than the limit of " + std::to_string(g_pixelLimit) + " pixels (raise it with --max-pixels)";
-  } else if (width > static_cast<png_uint_32>(Bitmap::kMaxSide) || height > static_cast<png_uint_32>(Bitmap::kMaxSide)) {
-    error = "the picture is " + SizeText(width, height) + "; a side may be at most " + std::to_string(Bitmap::kMaxSide) +
-            " pixels";
+  } else if (width > static_cast<png_uint_32>(Bitmap::kMaxSide) ||
+             height > static_cast<png_uint_32>(Bitmap::kMaxSide)) {
+    error = "the picture is " + SizeText(width, height) + "; a side may be at most " +
+            std::to_string(Bitmap::kMaxSide) + " pixels";
   }
   if (!error.empty()) {
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
   }
   const int colorType = png_get_color_type(png, info);
-  image.hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+  hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
   png_set_expand(png);
   png_set_strip_16(png);
   png_set_gray_to_rgb(png);
   png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+  png_set_bgr(png);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  image.width = static_cast<int>(width);
-  image.height = static_cast<int>(height);
-  try {
-    image.pixels.reset(new png_byte[static_cast<size_t>(pixels) * 4]);
-    rows.resize(height);
-  } catch (const std::bad_alloc&) {
+  if (picture.Width() != static_cast<int>(width) || picture.Height() != static_cast<int>(height) ||
+      picture.Format() != PixelFormat::Argb32 || !picture.Ok()) {
+    picture = Bitmap();  // the old memory goes before the new is taken
+    picture = Bitmap(static_cast<int>(width), static_cast<int>(height));
+  }
+  bool allocated = picture.Ok();
+  if (allocated) {
+    try {
+      rows.resize(height);
+    } catch (const std::bad_alloc&) {
+      allocated = false;
+    }
+  }
+  if (!allocated) {
     png_destroy_read_struct(&png, &info, nullptr);
+    picture = Bitmap();
     error = "not enough memory for a picture of " + SizeText(width, height);
     return false;
   }
-  for (png_uint_32 y = 0; y < height; ++y) rows[y] = &image.pixels[static_cast<size_t>(y) * width * 4];
+  for (png_uint_32 y = 0; y < height; ++y) rows[y] = picture.Row(static_cast<int>(y));
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
@@ -177,36 +199,49 @@ bool ReadRgba(const std::string& path, RgbaImage& image, std::string& error, con
 }  // namespace
 
 Bitmap ReadPng(const std::string& path, std::string& error) {
-  RgbaImage image;
-  if (!ReadRgba(path, image, error)) return {};
-  Bitmap bitmap(image.width, image.height);
-  if (!bitmap.Ok()) {
-    error = "not enough memory for a picture of " + std::to_string(image.width) + " x " + std::to_string(image.height);
-    return {};
-  }
-  for (int y = 0; y < image.height; ++y) {
-    const png_byte* in = &image.pixels[static_cast<size_t>(y) * image.width * 4];
-    uint8_t* out = bitmap.Row(y);
-    for (int x = 0; x < image.width; ++x, in += 4, out += 4) {
-      out[0] = in[2];
-      out[1] = in[1];
-      out[2] = in[0];
-      out[3] = in[3];
-    }
-  }
-  return bitmap;
+  Bitmap picture;
+  ReadPng(path, picture, error);
+  return picture;
 }
 
-std::vector<uint8_t> ReadPngMask(const std::string& path, int width, int height, std::string& error) {
-  RgbaImage image;
-  const int expected[2] = {width, height};
-  if (!ReadRgba(path, image, error, expected)) return {};
-  std::vector<uint8_t> mask(static_cast<size_t>(width) * height);
-  for (size_t i = 0; i < mask.size(); ++i) {
-    const png_byte* p = &image.pixels[i * 4];
-    mask[i] = image.hasAlpha ? p[3] : static_cast<uint8_t>((p[0] + p[1] + p[2] + 1) / 3);
+bool ReadPng(const std::string& path, Bitmap& picture, std::string& error) {
+  bool hasAlpha = false;
+  if (Decode(path, picture, hasAlpha, error)) return true;
+  picture = Bitmap();
+  return false;
+}
+
+namespace {
+
+std::vector<uint8_t> MaskOf(const Bitmap& picture, bool hasAlpha) {
+  const int width = picture.Width();
+  std::vector<uint8_t> mask(static_cast<size_t>(width) * picture.Height());
+  for (int y = 0; y < picture.Height(); ++y) {
+    const uint8_t* p = picture.Row(y);
+    uint8_t* out = &mask[static_cast<size_t>(y) * width];
+    for (int x = 0; x < width; ++x, p += 4)
+      out[x] = hasAlpha ? p[3] : static_cast<uint8_t>((p[0] + p[1] + p[2] + 1) / 3);
   }
   return mask;
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadPngMask(const std::string& path, int width, int height, std::string& error) {
+  Bitmap picture;
+  bool hasAlpha = false;
+  const int expected[2] = {width, height};
+  if (!Decode(path, picture, hasAlpha, error, expected)) return {};
+  return MaskOf(picture, hasAlpha);
+}
+
+std::vector<uint8_t> ReadPngMaskOfAnySize(const std::string& path, int& width, int& height, std::string& error) {
+  Bitmap picture;
+  bool hasAlpha = false;
+  if (!Decode(path, picture, hasAlpha, error)) return {};
+  width = picture.Width();
+  height = picture.Height();
+  return MaskOf(picture, hasAlpha);
 }
 
 }  // namespace lumbra

@@ -691,13 +691,12 @@ void Rasterizer::BatchClear(const ClearTarget& clear) {
 
 void Rasterizer::ClearRows(const ClearTarget& clear, int y0, int y1) {
   for (int y = y0; y < y1; ++y) {
-    uint8_t* row = clear.pixels + static_cast<size_t>(y) * clear.stride;
-    if (clear.value == 0) {
-      std::memset(row, 0, static_cast<size_t>(clear.width) * 4);
-    } else {
-      auto* p = reinterpret_cast<uint32_t*>(row);
-      std::fill(p, p + clear.width, clear.value);
-    }
+    auto* p = reinterpret_cast<uint32_t*>(clear.pixels + static_cast<size_t>(y) * clear.stride);
+    // Pixels that hold the value already are only read: the untouched memory of a new bitmap
+    // (zero, transparent) stays unwritten, and so never has to be handed to the process page by
+    // page, until something is drawn there.
+    const uint32_t v = clear.value;
+    std::fill(std::find_if(p, p + clear.width, [v](uint32_t q) { return q != v; }), p + clear.width, v);
   }
 }
 

@@ -51,6 +51,15 @@ TEST(GraphicsClear, SetsEveryPixelAlphaIncluded) {
   EXPECT_EQ(Changed(rgb24, 0xFFA0B0C0u).size(), 0u);
 }
 
+TEST(GraphicsClear, ReachesPixelsAfterOnesThatHeldTheValue) {
+  Bitmap argb(5, 3);
+  argb.SetPixel(4, 0, 0x01000000u);  // the last pixel of a row
+  argb.SetPixel(2, 1, 0xFF112233u);  // one in the middle
+  argb.SetPixel(0, 2, 0x00000001u);  // the first
+  Graphics(argb).Clear(0);
+  EXPECT_EQ(Changed(argb, 0).size(), 0u);
+}
+
 TEST(GraphicsFill, PixelOffsetAndSmoothingModes) {
   const Brush black = Brush::Solid(0xFF000000u);
   {
