@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "core/Random.h"
@@ -188,7 +189,8 @@ void CSettingDialog::RestartRender() {
   // The quick picture is drawn beside the full-size render when there is a core for it: beside
   // its walk, which runs on one thread (the strokes are painted on every core after it).
   const bool beside = quick && std::thread::hardware_concurrency() > 1;
-  lastProgressStep_ = -1;
+  lastProgressStep_ = kNoProgressYet;
+  lastProgressPost_ = {};
   rendering_ = true;
   renderThread_ = std::thread([this, quick, target = target_, zoom, generation, beside] {
     // An exception may not leave the thread: the dialog gets it and throws it on its own thread.
@@ -279,13 +281,15 @@ void CSettingDialog::ShowLines(std::shared_ptr<const Bitmap> lines, double scale
 void CSettingDialog::OnRenderProgress(int position) {
   HWND bar = Item(IDC_RENDER_PROGRESS);
   if (!bar) return;
-  // A render reports every step (thousands on a big picture); the bar is a few hundred pixels
-  // wide. Posting each step would keep the window busy with the bar long after the render ended,
-  // so only moves of a 256th of the range are posted, and the end (-1: empty again) always is.
+  // A render reports every step (thousands on a big picture), and every move of the bar is a
+  // repaint that the window system does beside the render: the bar moves at most every 40 ms,
+  // by at least a 256th of its length; the end (-1: empty again) is always shown.
+  const auto now = std::chrono::steady_clock::now();
   const int step = position < 0 ? -1 : position * 256 / kProgressRange;
-  if (step == lastProgressStep_ && step >= 0) return;
+  if (position >= 0 && (step == lastProgressStep_ || now - lastProgressPost_ < std::chrono::milliseconds(40))) return;
+  if (lastProgressStep_ == kNoProgressYet) PostMessageW(bar, PBM_SETRANGE32, 0, kProgressRange);
   lastProgressStep_ = step;
-  PostMessageW(bar, PBM_SETRANGE32, 0, kProgressRange);
+  lastProgressPost_ = now;
   PostMessageW(bar, PBM_SETPOS, std::max(position, 0), 0);
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -160,7 +161,9 @@ class CSettingDialog : public CDialog {
   bool showMerged_ = false;
   float zoomFactor_ = 1.0f;
   std::atomic<int> renderCount_{0};
-  int lastProgressStep_ = -1;  // the render thread's own
+  static constexpr int kNoProgressYet = -2;
+  int lastProgressStep_ = kNoProgressYet;  // the render thread's own, as is the time of its last move
+  std::chrono::steady_clock::time_point lastProgressPost_;
   std::atomic<bool> rendering_{false};
   std::atomic<int> imagesPosted_{0};
   std::exception_ptr renderError_;  // written by the render thread before it posts kRenderFailed
