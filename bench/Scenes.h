@@ -8,7 +8,10 @@
 //          both sides point-symmetric
 #pragma once
 
+#include <filesystem>
+
 #include "data/PresetData.h"
+#include "data/Record.h"
 
 namespace lumbra::bench {
 
@@ -16,6 +19,17 @@ enum class Scene { Focus, Speed, Curve };
 
 constexpr int kSceneWidth = 4000;
 constexpr int kSceneHeight = 6000;
+
+// The scenes' presets need a data folder of their own (their layouts and rulers are records).
+inline void UseScratchDataFolder() {
+  static const bool done = [] {
+    const auto dir = std::filesystem::temp_directory_path() / "lumbra-bench-data";
+    std::filesystem::create_directories(dir);
+    SetDataFolder(dir.string() + "/");
+    return true;
+  }();
+  (void)done;
+}
 
 inline const char* SceneName(Scene scene) {
   return scene == Scene::Focus ? "Focus" : scene == Scene::Speed ? "Speed" : "Curve";

@@ -26,18 +26,8 @@ namespace {
 using lumbra::Bitmap;
 using lumbra::bench::Scene;
 
-void UseScratchDataFolder() {
-  static const bool done = [] {
-    const auto dir = std::filesystem::temp_directory_path() / "lumbra-bench-data";
-    std::filesystem::create_directories(dir);
-    lumbra::SetDataFolder(dir.string() + "/");
-    return true;
-  }();
-  (void)done;
-}
-
 void RenderScene(Scene scene, Bitmap& target, int pictureWidth, int pictureHeight, double scale) {
-  UseScratchDataFolder();
+  lumbra::bench::UseScratchDataFolder();
   lumbra::CPresetData preset;
   lumbra::bench::ConfigureScene(preset, scene, true);
   lumbra::RenderJob job;

@@ -35,18 +35,8 @@ using lumbra::bench::Scene;
 constexpr int kWidth = lumbra::bench::kSceneWidth;
 constexpr int kHeight = lumbra::bench::kSceneHeight;
 
-void UseScratchDataFolder() {
-  static const bool done = [] {
-    const auto dir = std::filesystem::temp_directory_path() / "lumbra-bench-data";
-    std::filesystem::create_directories(dir);
-    lumbra::SetDataFolder(dir.string() + "/");
-    return true;
-  }();
-  (void)done;
-}
-
 std::unique_ptr<CPresetData> MakePreset(Scene scene, bool antialias) {
-  UseScratchDataFolder();
+  lumbra::bench::UseScratchDataFolder();
   auto preset = std::make_unique<CPresetData>();
   lumbra::bench::ConfigureScene(*preset, scene, antialias);
   return preset;
