@@ -23,7 +23,7 @@ namespace {
 constexpr int kFullArea = 256 * 512;
 // Rows of a band: shapes taller than this are cut into bands, each with cells only for the
 // columns its edges reach, so that a band's cells stay in the nearest cache.
-constexpr int kBandRows = 16;
+constexpr int kBandRows = 32;
 // Shapes that cost less than this many pixels are not worth waking other threads for.
 constexpr double kParallelWork = 50000;
 // Farther than this from the picture nothing changes any pixel; keeps the clip arithmetic finite.
