@@ -10,6 +10,10 @@
 #include "engine/RasterPaint.h"
 #include "engine/RasterWorkers.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lumbra {
 
 namespace {
@@ -19,7 +23,7 @@ namespace {
 constexpr int kFullArea = 256 * 512;
 // Rows of a band: shapes taller than this are cut into bands, each with cells only for the
 // columns its edges reach, so that a band's cells stay in the nearest cache.
-constexpr int kBandRows = 16;
+constexpr int kBandRows = 32;
 // Shapes that cost less than this many pixels are not worth waking other threads for.
 constexpr double kParallelWork = 50000;
 // Farther than this from the picture nothing changes any pixel; keeps the clip arithmetic finite.
@@ -77,6 +81,29 @@ inline uint32_t Coverage(uint32_t sum) {
   return (v * 255 + kFullArea / 2) >> 17;
 }
 
+// Sets the n pixels from p on to v. The runs between an outline's two sides are mostly short, so
+// this stays inline: four pixels a store, the last four overlapping the ones before.
+inline void FillShortSpan(uint32_t* p, int n, uint32_t v) {
+#if defined(__SSE2__)
+  if (n >= 4) {
+    const __m128i x = _mm_set1_epi32(static_cast<int>(v));
+    for (int i = 0; i < n - 4; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), x);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + n - 4), x);
+    return;
+  }
+#endif
+  for (int i = 0; i < n; ++i) p[i] = v;
+}
+
+// PaintArgbSpan, with the usual case of an opaque colour at full coverage done in place.
+inline void PaintSpan(uint32_t* p, int n, uint32_t argb, uint32_t cover) {
+  if (cover == 255 && argb >= 0xFF000000u) {
+    FillShortSpan(p, n, argb);
+  } else {
+    PaintArgbSpan(p, n, argb, cover);
+  }
+}
+
 // Sweeps one row of anti-aliased cells (columns x0..x0 + width - 1 of picture row y), clearing
 // them, and blends the coverage straight into the target's pixels: pixel for pixel what the spans
 // of the general sweep give through a SolidPainter.
@@ -109,7 +136,7 @@ void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uin
       const int run = std::countr_one(b >> bit);
       b &= b + (uint64_t{1} << bit);
       const int i = (w << 6) + bit;
-      if (i != next && cover != 0) PaintArgbSpan(px + next, i - next, argb, Coverage<kEvenOdd>(cover << 9));
+      if (i != next && cover != 0) PaintSpan(px + next, i - next, argb, Coverage<kEvenOdd>(cover << 9));
       for (int k = i; k < i + run; ++k) {
         cover += cells[k].cover;
         PaintArgbPixel(px + k, argb, Coverage<kEvenOdd>((cover << 9) - cells[k].area));
@@ -118,7 +145,7 @@ void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uin
       next = i + run;
     } while (b != 0);
   }
-  if (cover != 0 && next < width) PaintArgbSpan(px + next, width - next, argb, Coverage<kEvenOdd>(cover << 9));
+  if (cover != 0 && next < width) PaintSpan(px + next, width - next, argb, Coverage<kEvenOdd>(cover << 9));
 }
 
 // The cell buffer of one band: rows [top, bottom) of the picture, columns [x0, x0 + width).

@@ -7,7 +7,7 @@
 // anti-aliasing, pixel (i, j) is covered when the point (i, j) lies inside; a point exactly on a
 // left edge or on a top edge counts as inside, on a right or bottom edge as outside.
 //
-// Work is done in bands of 16 rows, each over a dense cell buffer just wide enough for the edges
+// Work is done in bands of 32 rows, each over a dense cell buffer just wide enough for the edges
 // that reach the band; only touched cells are visited (a bit per cell marks them), and the runs
 // between them are handed out as constant spans. Big shapes have their bands shared among several
 // threads. Each row's cells depend only on where the edges cross that row, computed exactly, so the

@@ -330,6 +330,34 @@ TEST(RasterizerSolid, PaintingFromTheCellsMatchesTheSpans) {
   }
 }
 
+TEST(RasterizerSolid, FullRunsOfEveryShortLengthEndWhereTheShapeDoes) {
+  // Rectangles on pixel borders, 1 to 13 pixels wide, at every offset within a 16-byte block: the
+  // run between their sides is filled in an opaque colour, and not a pixel beside it.
+  const uint32_t background = 0x00123456u, color = 0xFF3080C0u;
+  for (int width = 1; width <= 13; ++width) {
+    for (int x = 0; x < 4; ++x) {
+      Bitmap bitmap(24, 3);
+      for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 24; ++i) bitmap.SetPixel(i, j, background);
+      }
+      SolidPainter painter(bitmap, color);
+      ASSERT_NE(painter.SolidArgb(), nullptr);
+      Rasterizer r;
+      r.Reset(24, 3, true);
+      const float left = static_cast<float>(x + 2), right = left + static_cast<float>(width);
+      const std::vector<PointF> rect = {{left, 1}, {right, 1}, {right, 2}, {left, 2}};
+      r.AddContour(rect.data(), rect.size(), Affine());
+      r.Render(FillRule::Winding, painter);
+      for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 24; ++i) {
+          const bool inside = j == 1 && i >= x + 2 && i < x + 2 + width;
+          EXPECT_EQ(bitmap.GetPixel(i, j), inside ? color : background) << "width " << width << " at " << i << "," << j;
+        }
+      }
+    }
+  }
+}
+
 TEST(RasterizerSolid, PixelBlendIsSourceOverForEveryAlphaAndCoverage) {
   for (uint32_t color : {0xFF000000u, 0xFF3080C0u, 0x80FF2010u}) {
     const uint32_t rgb = color & 0xFFFFFFu;
