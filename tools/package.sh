@@ -31,15 +31,16 @@ cp LICENSE "$stage/LICENSE"
 lumbra() { ./build/native/lumbra --data "$stage/data" "$@" >/dev/null; }
 # "straight" (the default ruler's shape) comes with samples/data.
 lumbra ruler save swell --points "0,0;30,60;100,0" --curve
-# Speed lines across: a path down the right edge, lines pointing left over the whole width.
-lumbra layout save right-edge --points "100,0;100,100"
+# Speed lines across: a path just beyond the right edge (so that no line's base shows), lines
+# pointing left over most of the width.
+lumbra layout save right-edge --points "104,0;104,100"
 lumbra preset save speed-across --layout right-edge --ruler straight --angle 90 --draw-side 0 \
-  --path-position 0 --interval 5 --jitter 3 --overshoot 60 --length 900 --min-length 40 --thickness 5 \
+  --path-position 0 --interval 5 --jitter 3 --overshoot 0 --length 900 --min-length 40 --thickness 5 \
   --min-thickness 50 --pen g --height 40 --taper-start 30 --fixed-taper 0 --color '#000000' --antialias 1
 # A focus burst: a spiky star round the centre, thick wedges pointing inwards.
 lumbra layout save star-burst --polygon 50,50,62,62,16,0,4
 lumbra preset save focus-burst --layout star-burst --ruler swell --angle path --draw-side 0 \
-  --path-position 0 --interval 14 --jitter 4 --overshoot 20 --length 380 --min-length 50 --thickness 22 \
+  --path-position 0 --interval 12 --jitter 2 --overshoot 20 --length 380 --min-length 50 --thickness 16 \
   --min-thickness 30 --pen mill --height 40 --taper-start 0 --fixed-taper 1 --color '#000000' --antialias 1
 # A soft radial: many thin grey lines from a wide ellipse, leaving a large clear centre.
 lumbra layout save wide-ellipse --circle 50,50,80,80,0,360
