@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built plug-in module statically, the way a host first meets it: machine type and no
 # DLL beyond those every Windows has, the exported entry point, and a PiPL that names this
-# architecture's entry point (read by our x64 test host, which opens either module as data).
+# architecture's entry point (read by our x64 test host, which opens either module as data), and a
+# version resource with this version in its English and Japanese blocks.
 #   check-plugin.sh PLUGIN.8bf i386|x86-64 TEST-HOST.exe
 set -euo pipefail
 file=$1 machine=$2 testhost=$3
@@ -23,4 +24,16 @@ grep -q "^8BIM mode 4: 50 30 00 00$" <<<"$pipl" ||
 if grep -q "^8BIM $other_key " <<<"$pipl"; then
   echo "check-plugin: $file also names the other architecture's entry point" >&2; exit 1
 fi
-echo "check-plugin: $file: exports PluginMain, PiPL names it under '$entry_key', modes grey, RGB, Gray16, RGB48"
+version=$(bash "$here/version.sh")
+IFS=. read -r major minor patch <<<"$version"
+info=$("$here/wine-run.sh" "$testhost" version "Z:$(realpath "$file" | tr / '\\')" | tr -d '\r') ||
+  { echo "$info"; echo "check-plugin: $file: no version resource" >&2; exit 1; }
+expected="file $major.$minor.$patch.0 product $major.$minor.$patch.0"
+for lang in 040904b0 041104b0; do
+  expected+=$'\n'"translation $lang"$'\n'"$lang ProductName \"Lumbra\""
+  expected+=$'\n'"$(grep "^$lang FileDescription \"Lumbra - .\+\"$" <<<"$info" || echo "$lang: no description")"
+  expected+=$'\n'"$lang FileVersion \"$version\""$'\n'"$lang ProductVersion \"$version\""
+done
+[ "$info" = "$expected" ] ||
+  { diff <(echo "$expected") <(echo "$info"); echo "check-plugin: $file: version resource is not $version in English and Japanese" >&2; exit 1; }
+echo "check-plugin: $file: exports PluginMain, PiPL names it under '$entry_key', modes grey, RGB, Gray16, RGB48, version $version"

@@ -2,7 +2,7 @@
 # The main job: set up the machine, build every preset (the plug-in Lumbra.8bf for x64 and x86
 # among them), render the default preset and the shipped focus-line preset over the sample
 # picture into out/, and apply the focus preset once more through the real x64 plug-in, loaded
-# by our test host under wine.
+# by our test host under wine; then write the release package into out/ and check it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,6 +26,9 @@ lumbra=./build/native/lumbra
 rm -rf out/plugin && mkdir -p out/plugin && cp build/win64/Lumbra.8bf out/plugin/ && cp -r samples/data/. out/plugin/
 tools/wine-run.sh build/win64/lumbra_host.exe apply "Z:$(realpath out/plugin/Lumbra.8bf | tr / '\\')" focus \
   "Z:$(realpath samples/sample.png | tr / '\\')" "Z:$(pwd | tr / '\\')\\out\\focus-plugin.png" | tr -d '\r'
+bash tools/package.sh out
+bash tests/package/check_package.sh "out/Lumbra-$(bash tools/version.sh)-windows.zip" "$lumbra"
 echo "main: wrote $(pwd)/out/default.png and out/focus.png (and focus.svg, stroke.png, ruler-preview.png),"
 echo "main: and out/focus-plugin.png through build/win64/Lumbra.8bf under wine;"
-echo "main: the plug-ins: build/win64/Lumbra.8bf (x64) and build/win32/Lumbra.8bf (x86)"
+echo "main: the plug-ins: build/win64/Lumbra.8bf (x64) and build/win32/Lumbra.8bf (x86);"
+echo "main: the package: out/Lumbra-$(bash tools/version.sh)-windows.zip"

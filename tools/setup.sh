@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libpng-dev nlohmann-json3-dev libcli11-dev
   libagg-dev libcairo2-dev
   clang libclang-rt-14-dev llvm
-  clang-format python3
+  clang-format python3 zip unzip
 )
 
 missing=()

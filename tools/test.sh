@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: native, under the sanitizers, the Windows x64 build under wine64, the x86
-# build checked statically, and every reader fuzzed for a bounded time.
+# build checked statically, the release package unpacked and checked, and every reader fuzzed for
+# a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,6 +33,10 @@ cmake --build --preset win32 -j "$jobs"
 bash tools/check-pe.sh build/win32/lumbra_tests.exe i386
 bash tools/check-plugin.sh build/win32/Lumbra.8bf i386 build/win64/lumbra_host.exe
 bash tools/check-pe.sh build/win64/lumbra_tests.exe x86-64
+
+step "package"
+bash tools/package.sh build/package
+bash tests/package/check_package.sh "build/package/Lumbra-$(bash tools/version.sh)-windows.zip" build/native/lumbra
 
 step "fuzz (${fuzz_seconds}s per target)"
 cmake --preset fuzz >/dev/null

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <regex>
 
+#include "LumbraVersion.h"
 #include "cli/CliCommands.h"
 #include "cli/Png.h"
 #include "data/Record.h"
@@ -51,6 +52,7 @@ int RunLumbra(int argc, char** argv) {
   CLI::App app{"lumbra: comic effect lines - records, outlines and renders"};
   app.require_subcommand(1);
   app.fallthrough();  // --data may also follow the command
+  app.set_version_flag("--version", "lumbra " LUMBRA_VERSION_STRING, "Print the program's version and exit");
   std::string dataFolder;
   app.add_option("--data", dataFolder, "Data folder (default: $LUMBRA_DATA, else $XDG_DATA_HOME/lumbra)");
   uint64_t maxPixels = kDefaultPixelLimit;
@@ -166,6 +168,8 @@ int RunLumbra(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "LumbraVersion.h"
 #include "data/PresetData.h"
 #include "engine/Compose.h"
 #include "engine/Render.h"
@@ -51,11 +52,11 @@ int FilterHeight(const FilterRecord& r) { return r.filterRect.bottom - r.filterR
 
 void DoAbout(AboutRecord* about) {
   SetMessageOwner(about ? HostWindow(about->platformData) : nullptr);
-  ShowMessage(
-      "Lumbra\n\n"
-      "Draws comic effect lines - speed lines and focus lines - over the current layer.\n"
-      "(c) Korvane",
-      "About this Plug-in", MessageIcon::Information);
+  ShowMessage("Lumbra " LUMBRA_VERSION_STRING
+              "\n\n"
+              "Draws comic effect lines - speed lines and focus lines - over the current layer.\n"
+              "(c) Korvane",
+              "About this Plug-in", MessageIcon::Information);
 }
 
 // The host's pixels of the whole filter rectangle as the layer image and (unless Ctrl is held)

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "LumbraVersion.h"
 #include "cli/Png.h"
 #include "engine/Compose.h"
 #include "platform/FileSystem.h"
@@ -19,6 +20,18 @@ namespace {
 using test::ReadBytes;
 using test::TempDataFolder;
 using test::WriteBytes;
+
+TEST_F(Cli, PrintsItsVersion) {
+  const Result version = Run("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "lumbra " LUMBRA_VERSION_STRING "\n");
+  EXPECT_EQ(std::string(LUMBRA_VERSION_STRING), std::to_string(LUMBRA_VERSION_MAJOR) + "." +
+                                                    std::to_string(LUMBRA_VERSION_MINOR) + "." +
+                                                    std::to_string(LUMBRA_VERSION_PATCH));
+  // Listed in the help.
+  const Result help = Run("--help");
+  EXPECT_NE(help.out.find("--version"), std::string::npos);
+}
 
 TEST_F(Cli, SavesListsAndShowsRulers) {
   Result r = Run(Data() + " ruler save wave --points '0,0;50,-40;100,0' --curve");

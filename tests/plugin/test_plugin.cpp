@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "LumbraVersion.h"
 #include "engine/Render.h"
 #include "plugin/PluginFixture.h"
 #include "data/Record.h"
@@ -136,7 +137,7 @@ TEST_F(PluginTest, AboutShowsAnInformationBoxOwnedByTheHostWindow) {
   const auto seen = boxes.Seen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, L"About this Plug-in");
-  EXPECT_NE(seen[0].text.find(L"Lumbra"), std::wstring::npos);
+  EXPECT_NE(seen[0].text.find(L"Lumbra " LUMBRA_VERSION_STRING), std::wstring::npos);
   EXPECT_EQ(seen[0].owner, host->Window());
 }
 

@@ -3,6 +3,9 @@
 //   lumbra_host pipl PLUGIN.8bf
 //       prints the module's PiPL and terminology and checks them (exit 1 when malformed);
 //       works for both architectures' modules (the resources are read as data).
+//   lumbra_host version PLUGIN.8bf
+//       prints the module's version resource as Windows reads it: the fixed file and product
+//       versions, the translations, and each translation's strings (exit 1 when it has none).
 //   lumbra_host apply PLUGIN.8bf PRESET INPUT.png OUTPUT.png [HOST OPTIONS]
 //       runs the filter as a recorded action does: 'prst' = PRESET in the descriptor and no
 //       Parameters call, so the plug-in renders the preset (from its own data folder) without
@@ -26,6 +29,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "testhost/Automation.h"
@@ -220,11 +224,48 @@ int ShowDialog(const std::wstring& plugin, const std::wstring& input, const std:
   return script.Found() ? 0 : 1;
 }
 
+int PrintVersion(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  std::vector<uint8_t> info(size);
+  if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, info.data())) {
+    std::fprintf(stderr, "lumbra_host: %s has no version resource (error %lu)\n", Narrow(path).c_str(), GetLastError());
+    return 1;
+  }
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(info.data(), L"\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO)) return 1;
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+  std::printf("file %d.%d.%d.%d product %d.%d.%d.%d\n", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+              HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS), HIWORD(fixed->dwProductVersionMS),
+              LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS));
+  if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", &value, &length) || length < 4) return 1;
+  // Copied: the string queries below reuse value and length.
+  const auto* first = static_cast<const WORD*>(value);
+  const std::vector<WORD> translations(first, first + length / sizeof(WORD));
+  for (size_t i = 0; i + 1 < translations.size(); i += 2) {
+    wchar_t block[16];
+    std::swprintf(block, 16, L"%04x%04x", translations[i], translations[i + 1]);
+    std::printf("translation %s\n", Narrow(block).c_str());
+    for (const wchar_t* name : {L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion"}) {
+      const std::wstring query = std::wstring(L"\\StringFileInfo\\") + block + L"\\" + name;
+      if (!VerQueryValueW(info.data(), query.c_str(), &value, &length)) {
+        std::printf("%s %s missing\n", Narrow(block).c_str(), Narrow(name).c_str());
+        continue;
+      }
+      std::printf("%s %s \"%s\"\n", Narrow(block).c_str(), Narrow(name).c_str(),
+                  Narrow(static_cast<const wchar_t*>(value)).c_str());
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"pipl" && argc == 3) return PrintPipl(argv[2]);
+  if (command == L"version" && argc == 3) return PrintVersion(argv[2]);
   if (command == L"dialog" && argc == 6) return ShowDialog(argv[2], argv[3], argv[4], _wtoi(argv[5]));
   if (command == L"apply" && argc >= 6) {
     HostOptions options;
@@ -233,6 +274,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::fprintf(stderr,
                "usage: lumbra_host pipl PLUGIN.8bf\n"
+               "       lumbra_host version PLUGIN.8bf\n"
                "       lumbra_host apply PLUGIN.8bf PRESET INPUT.png OUTPUT.png [--gray] [--flat] [--layer-mask]\n"
                "                   [--one-plane] [--16bit] [--column-bytes-0] [--no-dispose]\n"
                "       lumbra_host dialog PLUGIN.8bf INPUT.png VIEW SECONDS\n");

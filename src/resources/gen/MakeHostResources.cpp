@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "LumbraVersion.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -61,7 +63,9 @@ Bytes MakePipl(bool x64) {
   add(FourCC("kind"), [](Bytes& d) { Put32(d, FourCC("8BFM")); });
   add(FourCC("name"), [](Bytes& d) { PutPascal(d, "Lumbra"); });
   add(FourCC("catg"), [](Bytes& d) { PutPascal(d, "Korvane"); });
-  add(FourCC("vers"), [](Bytes& d) { Put32(d, 0x00010000); });
+  // The version as major in the high word and minor in the low word (1.0: 0x00010000).
+  static_assert(LUMBRA_VERSION_MAJOR <= 0xFFFF && LUMBRA_VERSION_MINOR <= 0xFFFF);
+  add(FourCC("vers"), [](Bytes& d) { Put32(d, (uint32_t(LUMBRA_VERSION_MAJOR) << 16) | LUMBRA_VERSION_MINOR); });
   add(x64 ? FourCC("8664") : FourCC("wx86"), [](Bytes& d) { PutCString(d, "PluginMain"); });
   add(FourCC("hstm"), [](Bytes& d) {
     Put32(d, 0);  // version
