@@ -107,6 +107,7 @@ BOOL CSettingDialog::OnInitDialog() {
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   suppressRender_ = 1;
   messageOwner_.emplace(Handle());
+  progressBar_ = Item(IDC_RENDER_PROGRESS);
   preview_.AttachDlgItem(Handle(), IDC_PREVIEW);
   colorButton_.AttachDlgItem(Handle(), IDC_COLOR);
 
@@ -279,7 +280,9 @@ void CSettingDialog::ShowLines(std::shared_ptr<const Bitmap> lines, double scale
 }
 
 void CSettingDialog::OnRenderProgress(int position) {
-  HWND bar = Item(IDC_RENDER_PROGRESS);
+  // The bar's handle was looked up on the dialog's thread: asking the window system from the
+  // render thread at every step costs a round trip each under some systems (wine's server).
+  HWND bar = progressBar_;
   if (!bar) return;
   // A render reports every step (thousands on a big picture), and every move of the bar is a
   // repaint that the window system does beside the render: the bar moves at most every 40 ms,

@@ -161,6 +161,7 @@ class CSettingDialog : public CDialog {
   bool showMerged_ = false;
   float zoomFactor_ = 1.0f;
   std::atomic<int> renderCount_{0};
+  HWND progressBar_ = nullptr;
   static constexpr int kNoProgressYet = -2;
   int lastProgressStep_ = kNoProgressYet;  // the render thread's own, as is the time of its last move
   std::chrono::steady_clock::time_point lastProgressPost_;
