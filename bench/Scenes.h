@@ -12,6 +12,7 @@
 
 #include "data/PresetData.h"
 #include "data/Record.h"
+#include "engine/Bitmap.h"
 
 namespace lumbra::bench {
 
@@ -29,6 +30,18 @@ inline void UseScratchDataFolder() {
     return true;
   }();
   (void)done;
+}
+
+inline constexpr Scene kScenes[] = {Scene::Focus, Scene::Speed, Scene::Curve};
+
+// An opaque picture with some texture, to compose over or zoom out.
+inline Bitmap TexturedPicture(int width, int height) {
+  Bitmap picture(width, height);
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(picture.Row(y));
+    for (int x = 0; x < width; ++x) row[x] = 0xFF000000u | static_cast<uint32_t>((x * 2654435761u) ^ (y * 40503u));
+  }
+  return picture;
 }
 
 inline const char* SceneName(Scene scene) {

@@ -65,33 +65,22 @@ void BM_ZoomLines(benchmark::State& state, Scene scene, double zoom) {
 }
 
 void BM_ZoomPicture(benchmark::State& state, double zoom) {
-  Bitmap picture(lumbra::bench::kSceneWidth, lumbra::bench::kSceneHeight);
-  for (int y = 0; y < picture.Height(); ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(picture.Row(y));
-    for (int x = 0; x < picture.Width(); ++x)
-      row[x] = 0xFF000000u | static_cast<uint32_t>(x * 2654435761u ^ y * 40503u);
-  }
+  const Bitmap picture = lumbra::bench::TexturedPicture(lumbra::bench::kSceneWidth, lumbra::bench::kSceneHeight);
   Bitmap zoomed(lumbra::ZoomedSide(picture.Width(), zoom), lumbra::ZoomedSide(picture.Height(), zoom));
   for (auto _ : state) lumbra::ZoomRegion(picture, zoom, 0, 0, zoomed, 2);
 }
 
 void RegisterAll() {
-  const struct {
-    const char* name;
-    Scene scene;
-  } scenes[] = {{"Focus", Scene::Focus}, {"Speed", Scene::Speed}, {"Curve", Scene::Curve}};
-  for (const auto& s : scenes) {
+  for (Scene scene : lumbra::bench::kScenes) {
+    const std::string name = lumbra::bench::SceneName(scene);
     for (double zoom : {0.1, 0.25, 0.5}) {
       const std::string z = std::to_string(static_cast<int>(zoom * 100)) + "%";
-      benchmark::RegisterBenchmark(("Preview/Lines/" + std::string(s.name) + "/" + z).c_str(), BM_DisplayLines, s.scene,
-                                   zoom, 1)
+      benchmark::RegisterBenchmark(("Preview/Lines/" + name + "/" + z).c_str(), BM_DisplayLines, scene, zoom, 1)
           ->Unit(benchmark::kMillisecond);
-      benchmark::RegisterBenchmark(("Preview/ZoomLines/" + std::string(s.name) + "/" + z).c_str(), BM_ZoomLines,
-                                   s.scene, zoom)
+      benchmark::RegisterBenchmark(("Preview/ZoomLines/" + name + "/" + z).c_str(), BM_ZoomLines, scene, zoom)
           ->Unit(benchmark::kMillisecond);
     }
-    benchmark::RegisterBenchmark(("Preview/Lines/" + std::string(s.name) + "/10%/8000x12000").c_str(), BM_DisplayLines,
-                                 s.scene, 0.1, 2)
+    benchmark::RegisterBenchmark(("Preview/Lines/" + name + "/10%/8000x12000").c_str(), BM_DisplayLines, scene, 0.1, 2)
         ->Unit(benchmark::kMillisecond);
   }
   for (double zoom : {0.1, 0.25, 0.75})

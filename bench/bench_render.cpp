@@ -84,13 +84,9 @@ void BM_Render(benchmark::State& state, Scene scene, bool antialias, int threads
 
 // An opaque picture with some texture, and the focus lines as the layer.
 struct ComposeInputs {
-  Bitmap picture{kWidth, kHeight};
+  Bitmap picture = lumbra::bench::TexturedPicture(kWidth, kHeight);
   Bitmap layer{kWidth, kHeight};
   ComposeInputs() {
-    for (int y = 0; y < kHeight; ++y) {
-      auto* row = reinterpret_cast<uint32_t*>(picture.Row(y));
-      for (int x = 0; x < kWidth; ++x) row[x] = 0xFF000000u | static_cast<uint32_t>((x * 2654435761u) ^ (y * 40503u));
-    }
     const auto preset = MakePreset(Scene::Focus, true);
     lumbra::RenderJob job;
     job.preset = preset.get();
@@ -131,16 +127,12 @@ void BM_Memcpy(benchmark::State& state) {
 }
 
 void RegisterAll() {
-  const struct {
-    const char* name;
-    Scene scene;
-  } scenes[] = {{"Focus", Scene::Focus}, {"Speed", Scene::Speed}, {"Curve", Scene::Curve}};
-  for (const auto& s : scenes) {
+  for (Scene scene : lumbra::bench::kScenes) {
     for (bool aa : {true, false}) {
       for (int threads : {1, 0}) {
-        const std::string name =
-            std::string("Render/") + s.name + (aa ? "/AA" : "/Aliased") + (threads == 1 ? "/1T" : "/MT");
-        benchmark::RegisterBenchmark(name.c_str(), BM_Render, s.scene, aa, threads)
+        const std::string name = std::string("Render/") + lumbra::bench::SceneName(scene) + (aa ? "/AA" : "/Aliased") +
+                                 (threads == 1 ? "/1T" : "/MT");
+        benchmark::RegisterBenchmark(name.c_str(), BM_Render, scene, aa, threads)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->MinTime(1.0);

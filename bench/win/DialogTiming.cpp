@@ -137,7 +137,6 @@ int wmain(int argc, wchar_t** argv) {
   std::filesystem::create_directories(folder);
   SetDataFolder(folder.string() + "\\");
 
-  const bench::Scene scenes[] = {bench::Scene::Focus, bench::Scene::Speed, bench::Scene::Curve};
   std::printf("ms from a change to the preview (%d rounds, min / median / max), %u cores\n", rounds,
               std::thread::hardware_concurrency());
   std::printf("scene  zoom        first picture             full-size lines            the render alone\n");
@@ -145,13 +144,13 @@ int wmain(int argc, wchar_t** argv) {
     const Bitmap picture = Picture(bench::kSceneWidth, bench::kSceneHeight);
     std::printf("%dx%d\n", picture.Width(), picture.Height());
     std::fflush(stdout);
-    for (bench::Scene scene : scenes) TimeScene(scene, picture, {0, 1, 2, 3, 4}, rounds);
+    for (bench::Scene scene : bench::kScenes) TimeScene(scene, picture, {0, 1, 2, 3, 4}, rounds);
   }
   {
     const Bitmap picture = Picture(2 * bench::kSceneWidth, 2 * bench::kSceneHeight);
     std::printf("%dx%d\n", picture.Width(), picture.Height());
     std::fflush(stdout);
-    for (bench::Scene scene : scenes) TimeScene(scene, picture, {0, 1}, rounds);
+    for (bench::Scene scene : bench::kScenes) TimeScene(scene, picture, {0, 1}, rounds);
   }
   std::filesystem::remove_all(folder);
   return 0;
