@@ -1,6 +1,6 @@
 #include "data/LineData.h"
 
-#include "data/Messages.h"
+#include "text/Text.h"
 #include "data/RecordFile.h"
 
 namespace lumbra {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "data/Messages.h"
+#include "text/Text.h"
 #include "data/RecordFile.h"
 #include "platform/Encoding.h"
 

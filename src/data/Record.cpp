@@ -6,7 +6,7 @@
 #include <mutex>
 #include <optional>
 
-#include "data/Messages.h"
+#include "text/Text.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageService.h"

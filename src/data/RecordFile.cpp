@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "data/Messages.h"
+#include "text/Text.h"
 #include "platform/MessageService.h"
 
 namespace lumbra {

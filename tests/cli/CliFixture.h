@@ -21,10 +21,13 @@ struct Result {
 class Cli : public ::testing::Test {
  protected:
   test::TempDataFolder data;
+  // LUMBRA_LANG for the program: its messages are checked in English unless a test says "ja".
+  std::string language = "en";
 
   Result Run(const std::string& args) {
     const std::string errFile = data.File("stderr.txt");
-    const std::string command = std::string(LUMBRA_CLI_PATH) + " " + args + " 2>" + errFile;
+    const std::string command =
+        "LUMBRA_LANG=" + language + " " + std::string(LUMBRA_CLI_PATH) + " " + args + " 2>" + errFile;
     Result result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;

@@ -55,7 +55,7 @@ TEST_F(Cli, OverwriteNeedsYes) {
   ASSERT_EQ(Run(Data() + " ruler save r --points '0,0;100,0'").status, 0);
   Result r = Run(Data() + " ruler save r --points '0,0;100,9'");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("上書きしてもよろしいですか"), std::string::npos);
+  EXPECT_NE(r.err.find("Do you want to replace it?"), std::string::npos);
   EXPECT_NE(r.err.find("answered Cancel"), std::string::npos);
   EXPECT_EQ(ReadBytes(data.File("ruler/r.qmfruler")).size(), 36u);
   EXPECT_EQ(Run(Data() + " ruler save r --points '0,0;50,1;100,9' --yes").status, 0);
@@ -73,7 +73,7 @@ TEST_F(Cli, BadInputGivesClearErrors) {
   WriteBytes(data.File("bad.qmfruler"), {9, 0, '.', 'q', 'm', 'f', 'r', 'u', 'l', 'e', 'r', 0xE7, 3, 0, 0});
   Result r = Run("show '" + data.File("bad.qmfruler") + "'");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("このソフトのバージョンでは読み込めません。"), std::string::npos);
+  EXPECT_NE(r.err.find("This version of Lumbra cannot read this file."), std::string::npos);
   r = Run("show '" + data.File("missing.qmfruler") + "'");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("missing.qmfruler"), std::string::npos);

@@ -147,7 +147,7 @@ TEST_F(Cli, NamesNeverLeadOutOfTheDataFolder) {
     WriteBytes(data.File("patched.qmfpreset"), patched);
     r = Run(Data() + " place --preset-file " + Quote(data.File("patched.qmfpreset")) + " --size 50x50 --seed 1");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("登録名に使えない文字"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("characters that a record name cannot contain"), std::string::npos) << r.err;
   }
 }
 

@@ -8,10 +8,29 @@
 #include "data/Record.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
+#include "text/Text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace lumbra::test {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Japanese unless a test says otherwise, whatever the machine's language; a plug-in module the
+// tests load decides from LUMBRA_LANG, which is set for it too when the caller did not set it.
+const bool g_japanese = [] {
+#ifdef _WIN32
+  if (GetEnvironmentVariableW(L"LUMBRA_LANG", nullptr, 0) == 0) SetEnvironmentVariableW(L"LUMBRA_LANG", L"ja");
+#endif
+  text::SetLanguage(text::Language::Japanese);
+  return true;
+}();
+
+}  // namespace
 
 TempDataFolder::TempDataFolder() {
   static std::atomic<int> counter{0};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/MessageService.h"
+#include "text/Text.h"
 
 namespace lumbra::test {
 
@@ -44,6 +45,16 @@ class RecordingMessageService : public MessageService {
 };
 
 // A fresh, empty temporary folder set as the data folder; removed afterwards.
+// The tests read the Japanese texts (the plug-in's own, on a Japanese system) unless one asks
+// for English for its own span with this.
+class LanguageScope {
+ public:
+  explicit LanguageScope(text::Language language) { text::SetLanguage(language); }
+  ~LanguageScope() { text::SetLanguage(text::Language::Japanese); }
+  LanguageScope(const LanguageScope&) = delete;
+  LanguageScope& operator=(const LanguageScope&) = delete;
+};
+
 class TempDataFolder {
  public:
   TempDataFolder();

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "data/Messages.h"
+#include "text/Text.h"
 #include "platform/MessageService.h"
 #include "resources/resource.h"
 #include "ui/editors/GeneratorDialogs.h"

@@ -6,19 +6,12 @@
 #include <cstdio>
 
 #include "platform/FileSystem.h"
+#include "text/Text.h"
 
 namespace lumbra {
 namespace {
 
-constexpr char kCannotOpen[] = "ファイルを開けませんでした。\r\n";
-constexpr char kCannotRead[] = "ファイルを読み込めませんでした。\r\n";
-constexpr char kTooLarge[] = "ファイルが大きすぎます。読み込めるのは 1 MB (1048576 バイト) までです。";
-constexpr char kUtf16[] = "UTF-16 形式のファイルには対応していません。Shift_JIS または UTF-8 で保存し直してください。";
-
-std::string NumberTooLarge(int line) {
-  return std::to_string(line) +
-         "行目の数値が大きすぎます。座標は -2147483648 から 2147483647 までの整数で書いてください。";
-}
+std::string NumberTooLarge(int line) { return text::Format(text::kPointFileNumberTooLarge, {std::to_string(line)}); }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
@@ -48,16 +41,16 @@ bool ParseDecimal(std::string_view s, int32_t& value) {
 std::string ReadWholeFile(const std::string& path, std::string& bytes) {
   errno = 0;
   FilePtr file = OpenFile(path, "rb");
-  if (!file) return kCannotOpen + SystemErrorText(errno ? errno : ENOENT);
+  if (!file) return text::kPointFileCannotOpen.Get() + SystemErrorText(errno ? errno : ENOENT);
   bytes.clear();
   char buffer[64 * 1024];
   for (;;) {
     const size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-    if (bytes.size() + got > kMaxPointFileBytes) return kTooLarge;
+    if (bytes.size() + got > kMaxPointFileBytes) return text::kPointFileTooLarge.Get();
     bytes.append(buffer, got);
     if (got < sizeof buffer) break;
   }
-  if (std::ferror(file.get())) return kCannotRead + SystemErrorText(errno ? errno : EIO);
+  if (std::ferror(file.get())) return text::kPointFileCannotRead.Get() + SystemErrorText(errno ? errno : EIO);
   return {};
 }
 
@@ -75,7 +68,7 @@ int ClampedDecimal(std::string_view text, int min, int max) {
 PointFileContents ParsePointText(std::string_view text) {
   PointFileContents out;
   if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') || (text[0] == '\xFE' && text[1] == '\xFF'))) {
-    out.error = kUtf16;
+    out.error = text::kPointFileUtf16;
     return out;
   }
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -123,8 +116,8 @@ PointFileResult ImportPointFile(const std::string& path, CLayoutData& layout) {
   }
 
   if (contents.points.size() > kMaxLayoutPoints) {
-    result.error = std::to_string(contents.points.size()) + " 個の点があります。配置に使える点は " +
-                   std::to_string(kMaxLayoutPoints) + " 個までです。";
+    result.error = text::Format(text::kPointFileTooManyPoints,
+                                {std::to_string(contents.points.size()), std::to_string(kMaxLayoutPoints)});
     return result;
   }
   for (Point& p : contents.points) {
@@ -149,15 +142,13 @@ PointFileResult ImportPointFile(const std::string& path, CLayoutData& layout) {
 
 std::string PointFileResult::Summary() const {
   if (!ok) return error;
-  std::string s = std::to_string(pointsRead) + " 個の点を読み込みました。";
-  if (stop == PointFileStop::BlankLine)
-    s += std::to_string(stopLine) + "行目が空行のため、そこで読み込みを終えました。";
-  if (stop == PointFileStop::NoComma)
-    s += std::to_string(stopLine) + "行目にカンマがないため、そこで読み込みを終えました。";
+  std::string s = text::Format(text::kPointFileRead, {std::to_string(pointsRead)});
+  if (stop == PointFileStop::BlankLine) s += text::Format(text::kPointFileBlankLine, {std::to_string(stopLine)});
+  if (stop == PointFileStop::NoComma) s += text::Format(text::kPointFileNoComma, {std::to_string(stopLine)});
   if (clamped > 0)
-    s += std::to_string(clamped) + " 個の点が範囲 (" + std::to_string(-kLayoutPointLimit) + "～" +
-         std::to_string(kLayoutPointLimit) + ") の外にあったため、範囲の端に移しました。";
-  if (usedDefaults) s += "点が 2 個未満のため、既定の配置 (0, 0) - (0, 100) にしました。";
+    s += text::Format(text::kPointFileClamped, {std::to_string(clamped), std::to_string(-kLayoutPointLimit),
+                                                std::to_string(kLayoutPointLimit)});
+  if (usedDefaults) s += text::kPointFileDefaults.Get();
   return s;
 }
 
