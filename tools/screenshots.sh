@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Saves a screenshot of each of the plug-in's windows as a person sees it, into out/screenshots/
-# (and, on a 144-DPI screen, into out/screenshots/dpi144/):
+# Saves a screenshot of each of the plug-in's windows as a person sees it, in Japanese into
+# out/screenshots/ja/ and in English into out/screenshots/en/ (and, on a 144-DPI screen, into
+# their dpi144/ folders):
 # the x64 plug-in runs in our test host under wine on a virtual display, and the display is
 # captured while the window is up.
 #   tools/screenshots.sh        (after the win64 build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out=out/screenshots
-mkdir -p "$out"
+rm -rf out/screenshots && mkdir -p out/screenshots
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null' EXIT
 
@@ -29,16 +29,19 @@ wait_for_window() {
 cp build/win64/Lumbra.8bf "$work/" && cp -r samples/data/. "$work/"
 convert -size 6000x8000 gradient:white-skyblue "$work/large.png"
 
-# Every window on a screen of $2 dots per inch, into the folder $1.
+# A window's caption in the language of the run: $1 Japanese, $2 English.
+caption() { if [ "$LUMBRA_LANG" = ja ]; then echo "$1"; else echo "$2"; fi; }
+
+# Every window on a screen of $2 dots per inch in the language $3, into the folder $1.
 all_shots() {
 out=$1
-export LUMBRA_WINE_DPI=$2
+export LUMBRA_WINE_DPI=$2 LUMBRA_LANG=$3
 mkdir -p "$out"
 # The progress bar while the layer image of a large picture is made.
 tools/wine-run.sh build/win64/lumbra_host.exe apply "$(winpath "$work/Lumbra.8bf")" focus \
   "$(winpath "$work/large.png")" "$(winpath "$work/large-out.png")" >/dev/null &
 run=$!
-wait_for_window 'レイヤーイメージ' 600
+wait_for_window "$(caption レイヤーイメージ 'Making the layer')" 600
 sleep 0.5
 import -window root "$out/progress.png"
 wait "$run" || true
@@ -58,13 +61,16 @@ shot() {  # VIEW FILE WINDOW-NAME SETTLE-SECONDS
 shot 0 settings-tab0 'Korvane : Lumbra' 4
 shot 1 settings-tab1 'Korvane : Lumbra' 4
 shot zoomed settings-zoomed 'Korvane : Lumbra' 4
-shot layout-editor layout-editor '線の配置設定' 2
-shot circle-editor circle-editor '線の配置設定' 2
-shot line-generator line-generator '線の配置"' 2
-shot polygon-generator polygon-generator '多角形' 2
-shot ruler-editor ruler-editor '定規' 2
+shot layout-editor layout-editor "$(caption 線の配置設定 'Line Layout')" 2
+shot circle-editor circle-editor "$(caption 線の配置設定 'Line Layout')" 2
+shot line-generator line-generator "$(caption '線の配置"' 'Placement"')" 2
+shot polygon-generator polygon-generator "$(caption 多角形 Polygon)" 2
+shot name-entry name-entry "$(caption プリセットの保存 'Save Preset')" 2
+shot ruler-editor ruler-editor "$(caption 定規 'Ruler"')" 2
 echo "screenshots: $out: $(ls "$out" | tr '\n' ' ')"
 }
 
-all_shots out/screenshots 96
-all_shots out/screenshots/dpi144 144
+for language in ja en; do
+  all_shots "out/screenshots/$language" 96 "$language"
+  all_shots "out/screenshots/$language/dpi144" 144 "$language"
+done

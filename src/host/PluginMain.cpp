@@ -17,6 +17,7 @@
 #include "host/model/PixelTransfer.h"
 #include "platform/MessageService.h"
 #include "platform/MessageServiceWin32.h"
+#include "text/Text.h"
 #include "ui/framework/Dpi.h"
 #include "ui/settings/SettingDialog.h"
 
@@ -52,11 +53,7 @@ int FilterHeight(const FilterRecord& r) { return r.filterRect.bottom - r.filterR
 
 void DoAbout(AboutRecord* about) {
   SetMessageOwner(about ? HostWindow(about->platformData) : nullptr);
-  ShowMessage("Lumbra " LUMBRA_VERSION_STRING
-              "\n\n"
-              "Draws comic effect lines - speed lines and focus lines - over the current layer.\n"
-              "(c) Korvane",
-              "About this Plug-in", MessageIcon::Information);
+  ShowMessage(text::Format(text::kAboutText, {LUMBRA_VERSION_STRING}), "About this Plug-in", MessageIcon::Information);
 }
 
 // The host's pixels of the whole filter rectangle as the layer image and (unless Ctrl is held)

@@ -11,6 +11,7 @@
 #include "plugin/PluginFixture.h"
 #include "data/Record.h"
 #include "platform/Encoding.h"
+#include "platform/FileSystem.h"
 #include "resources/resource.h"
 
 namespace lumbra::test {
@@ -138,7 +139,20 @@ TEST_F(PluginTest, AboutShowsAnInformationBoxOwnedByTheHostWindow) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, L"About this Plug-in");
   EXPECT_NE(seen[0].text.find(L"Lumbra " LUMBRA_VERSION_STRING), std::wstring::npos);
+  EXPECT_NE(seen[0].text.find(L"効果線"), std::wstring::npos);
   EXPECT_EQ(seen[0].owner, host->Window());
+
+  // A module loaded while LUMBRA_LANG says English speaks English; the caption stays as it is.
+  host.reset();
+  SetEnvironmentVariableW(L"LUMBRA_LANG", L"en");
+  std::filesystem::create_directory(PathFromUtf8(folder.File("english")));
+  host = std::make_unique<testhost::TestHost>(CopyPluginInto(folder.File("english") + PathSeparator()));
+  EXPECT_EQ(host->About(), 0);
+  SetEnvironmentVariableW(L"LUMBRA_LANG", L"ja");
+  const auto english = boxes.Seen();
+  ASSERT_EQ(english.size(), 2u);
+  EXPECT_EQ(english[1].caption, L"About this Plug-in");
+  EXPECT_NE(english[1].text.find(L"Lumbra " LUMBRA_VERSION_STRING "\n\nDraws comic effect lines"), std::wstring::npos);
 }
 
 TEST_F(PluginTest, ScriptedRunComposesThePresetOverTheLayerAndRecordsItsName) {

@@ -22,7 +22,8 @@
 //       VIEW for SECONDS and cancels everything: for looking at it and taking screenshots.
 //       VIEW is a tab (0 or 1), the first tab with the preview zoomed out to 50 % (zoomed) or,
 //       reached through the lists' "<新規作成>" as a person would: layout-editor, circle-editor,
-//       line-generator, polygon-generator or ruler-editor.
+//       line-generator, polygon-generator or ruler-editor; or the preset list's name entry
+//       (name-entry).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -37,6 +38,7 @@
 #include "testhost/Resources.h"
 #include "testhost/TestHost.h"
 #include "testhost/WicPng.h"
+#include "text/Text.h"
 
 using namespace lumbra::testhost;
 using lumbra::host::FourCC;
@@ -159,6 +161,15 @@ int Apply(const std::wstring& plugin, const std::wstring& preset, const std::wst
   return 0;
 }
 
+// A window's caption as the plug-in shows it in the language in use (LUMBRA_LANG, or the system's).
+std::wstring Caption(const char* japanese) {
+  const std::string_view caption = lumbra::text::Localized(japanese);
+  const int n = MultiByteToWideChar(CP_UTF8, 0, caption.data(), static_cast<int>(caption.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, caption.data(), static_cast<int>(caption.size()), wide.data(), n);
+  return wide;
+}
+
 void ClickAt(HWND window, int x, int y) {
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
   SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -172,7 +183,7 @@ void ShowEditor(HWND dialog, const std::wstring& view, int seconds) {
   HWND page = PageWith(dialog, ruler ? IDC_RULER_LIST : IDC_LAYOUT_LIST);
   const int list = ruler ? IDC_RULER_LIST : IDC_LAYOUT_LIST;
   ChooseLater(page, list, static_cast<int>(Entries(page, list).size()) - 1);
-  HWND editor = AwaitWindow(ruler ? L"定規" : L"線の配置設定");
+  HWND editor = AwaitWindow(Caption(ruler ? "定規" : "線の配置設定"));
   if (!editor) return;
   HWND canvas = GetDlgItem(editor, ruler ? IDC_RULER_EDITOR_CANVAS : IDC_LAYOUT_EDITOR_CANVAS);
   RECT r{};
@@ -195,7 +206,7 @@ void ShowEditor(HWND dialog, const std::wstring& view, int seconds) {
       SendDlgItemMessageW(panel, IDC_SOURCE_KIND, CB_SETCURSEL, polygon ? 1 : 0, 0);
       PostMessageW(panel, WM_COMMAND, MAKEWPARAM(IDC_PLACE_POINTS, BN_CLICKED),
                    reinterpret_cast<LPARAM>(GetDlgItem(panel, IDC_PLACE_POINTS)));
-      top = AwaitWindow(polygon ? L"多角形" : L"線の配置");
+      top = AwaitWindow(Caption(polygon ? "多角形" : "線の配置"));
     }
   }
   Sleep(static_cast<DWORD>(seconds) * 1000);
@@ -215,6 +226,15 @@ int ShowDialog(const std::wstring& plugin, const std::wstring& input, const std:
       if (view == L"zoomed")
         for (int i = 0; i < 2; ++i) ClickButton(dialog, IDC_ZOOM_OUT);
       Sleep(static_cast<DWORD>(seconds) * 1000);
+    } else if (view == L"name-entry") {
+      // "<新規作成>" in the preset list asks for the new preset's name.
+      lumbra::test::ChooseLater(dialog, IDC_PRESET_LIST,
+                                static_cast<int>(lumbra::test::Entries(dialog, IDC_PRESET_LIST).size()) - 1);
+      if (HWND box = AwaitWindow(Caption("プリセットの保存"))) {
+        Sleep(static_cast<DWORD>(seconds) * 1000);
+        ClickButton(box, IDCANCEL);
+        WaitUntil([&] { return !IsWindow(box); });
+      }
     } else {
       ShowEditor(dialog, view, seconds);
     }

@@ -2,6 +2,7 @@
 
 #include "data/Record.h"
 #include "resources/resource.h"
+#include "text/Text.h"
 #include "ui/editors/InputBox.h"
 
 namespace lumbra {
@@ -27,7 +28,7 @@ bool CEditorDialog::FilterKeys(MSG& message) {
 }
 
 void CEditorDialog::StoreUnderName() {
-  const std::string name = AskName("　登録する名称を指定してください。", "データの登録", "");
+  const std::string name = AskName(text::kStoreInListMessage.Get(), text::kStoreInListCaption.Get(), "");
   if (!name.empty()) data_.Save(name, false);
 }
 

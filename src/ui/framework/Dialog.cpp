@@ -103,6 +103,7 @@ INT_PTR CDialog::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
     auto* self = reinterpret_cast<CDialog*>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, lParam);
     self->window_ = window;
+    LocalizeWindowTexts(window);
     return self->OnInitDialog();
   }
   auto* self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));

@@ -1,5 +1,9 @@
 #include "ui/framework/Module.h"
 
+#include "text/Text.h"
+
+#include "text/Text.h"
+
 namespace lumbra {
 
 HINSTANCE PluginModule() {
@@ -16,7 +20,22 @@ std::wstring LoadResourceString(int id) {
   const wchar_t* text = nullptr;
   // With a zero buffer size LoadStringW hands out a pointer into the resource itself.
   const int n = LoadStringW(PluginModule(), static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
-  return n > 0 ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
+  if (n <= 0) return {};
+  const std::wstring japanese(text, static_cast<size_t>(n));
+  return text::CurrentLanguage() == text::Language::Japanese ? japanese : Widen(text::Localized(Narrow(japanese)));
+}
+
+void LocalizeWindowTexts(HWND window) {
+  if (text::CurrentLanguage() == text::Language::Japanese) return;
+  const WNDENUMPROC localize = [](HWND w, LPARAM) -> BOOL {
+    wchar_t buffer[256];
+    const int n = GetWindowTextW(w, buffer, 256);
+    const std::string_view english = n > 0 ? text::EnglishOf(Narrow({buffer, static_cast<size_t>(n)})) : "";
+    if (!english.empty()) SetWindowTextW(w, Widen(english).c_str());
+    return TRUE;
+  };
+  localize(window, 0);
+  EnumChildWindows(window, localize, 0);
 }
 
 std::wstring Widen(std::string_view utf8) {

@@ -11,8 +11,11 @@ namespace lumbra {
 
 HINSTANCE PluginModule();
 
-// A string of the module's string table; empty when there is none.
+// A string of the module's string table in the language in use; empty when there is none.
 std::wstring LoadResourceString(int id);
+// Puts the texts of a window made from one of the module's templates, its caption and its
+// controls', into the language in use (the templates hold the Japanese).
+void LocalizeWindowTexts(HWND window);
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);

@@ -12,6 +12,7 @@
 #include "engine/Compose.h"
 #include "engine/Resample.h"
 #include "resources/resource.h"
+#include "text/Text.h"
 #include "ui/editors/InputBox.h"
 #include "ui/editors/LayoutDialog.h"
 #include "ui/editors/RulerDialog.h"
@@ -67,10 +68,7 @@ void SelectInList(HWND list, int index) { SendMessageW(list, CB_SETCURSEL, index
 CSettingDialog* CSettingDialog::Current() { return g_current; }
 
 std::string CSettingDialog::JitterLabel(int jitter) {
-  static std::string labels[5];
-  if (labels[0].empty())
-    for (int i = 0; i < 5; ++i) labels[i] = Narrow(LoadResourceString(IDS_JITTER_0 + i));
-  return jitter >= 0 && jitter < 5 ? labels[jitter] : std::string();
+  return jitter >= 0 && jitter < 5 ? Narrow(LoadResourceString(IDS_JITTER_0 + jitter)) : std::string();
 }
 
 CSettingDialog::CSettingDialog(const SettingDialogParams& params)
@@ -615,7 +613,7 @@ void CSettingDialog::Apply() {
   resultName_ = ListSelection(list) == ListCount(list) - 2 ? std::string(kLatestName)
                                                            : Narrow(ListText(list, ListSelection(list)));
   preset_.Save(kLatestName, true);
-  SetWindowTextW(Handle(), L"適用イメージを作成するまでお待ちください...");
+  SetWindowTextW(Handle(), Widen(text::kWaitForApply).c_str());
   suppressRender_ = 1;
   if (renderThread_.joinable()) renderThread_.join();
   ThrowRenderError();
