@@ -19,6 +19,8 @@ lumbra=./build/native/lumbra
 # The default preset (a fresh data folder holds only defaults) and the shipped focus-line preset.
 "$lumbra" --data out/data render --preset latest samples/sample.png out/default.png
 "$lumbra" --data samples/data render --preset focus --svg out/focus.svg samples/sample.png out/focus.png
+# The README's picture: a fixed seed, so that it is the same file every time.
+"$lumbra" --data samples/data render --preset focus --seed 7 samples/sample.png docs/images/focus.png
 "$lumbra" --data out/data outline --length 400 --ruler-height 40 --thickness 24 --png out/stroke.png >/dev/null
 "$lumbra" --data out/data outline --length 400 --ruler-height 40 --thickness 24 \
   --png out/ruler-preview.png --preview >/dev/null

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves a screenshot of each of the plug-in's windows as a person sees it, in Japanese into
 # out/screenshots/ja/ and in English into out/screenshots/en/ (and, on a 144-DPI screen, into
-# their dpi144/ folders):
+# their dpi144/ folders); the dialog's first tab in each language also goes to docs/images/ for
+# the README:
 # the x64 plug-in runs in our test host under wine on a virtual display, and the display is
 # captured while the window is up.
 #   tools/screenshots.sh        (after the win64 build)
@@ -73,4 +74,6 @@ echo "screenshots: $out: $(ls "$out" | tr '\n' ' ')"
 for language in ja en; do
   all_shots "out/screenshots/$language" 96 "$language"
   all_shots "out/screenshots/$language/dpi144" 144 "$language"
+  # The README's picture of the dialog: the first tab, without the empty screen around it.
+  convert "out/screenshots/$language/settings-tab0.png" -trim +repage "docs/images/dialog-$language.png"
 done

@@ -60,7 +60,7 @@ done
 readme=$dir/README.txt
 version=$(basename "$zip" | sed -n 's/^Lumbra-\(.*\)-windows\.zip$/\1/p')
 [ -n "$version" ] || fail "not named Lumbra-<version>-windows.zip"
-for text in "Lumbra $version" Install Uninstall 'Korvane\Lumbra' 'preset\' 'layout\' 'ruler\' インストール アンインストール データの保存場所; do
+for text in "Lumbra $version" Install Uninstall 'Korvane\Lumbra' 'preset\' 'layout\' 'ruler\' LUMBRA_LANG インストール アンインストール データの保存場所 表示言語; do
   grep -qF "$text" "$readme" || fail "README.txt lacks \"$text\""
 done
 grep -q "MIT License" "$dir/LICENSE" || fail "LICENSE is not the MIT licence"

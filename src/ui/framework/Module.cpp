@@ -25,17 +25,22 @@ std::wstring LoadResourceString(int id) {
   return text::CurrentLanguage() == text::Language::Japanese ? japanese : Widen(text::Localized(Narrow(japanese)));
 }
 
+namespace {
+
+BOOL CALLBACK LocalizeText(HWND window, LPARAM) {
+  wchar_t buffer[256];
+  const int n = GetWindowTextW(window, buffer, 256);
+  const std::string_view english = n > 0 ? text::EnglishOf(Narrow({buffer, static_cast<size_t>(n)})) : "";
+  if (!english.empty()) SetWindowTextW(window, Widen(english).c_str());
+  return TRUE;
+}
+
+}  // namespace
+
 void LocalizeWindowTexts(HWND window) {
   if (text::CurrentLanguage() == text::Language::Japanese) return;
-  const WNDENUMPROC localize = [](HWND w, LPARAM) -> BOOL {
-    wchar_t buffer[256];
-    const int n = GetWindowTextW(w, buffer, 256);
-    const std::string_view english = n > 0 ? text::EnglishOf(Narrow({buffer, static_cast<size_t>(n)})) : "";
-    if (!english.empty()) SetWindowTextW(w, Widen(english).c_str());
-    return TRUE;
-  };
-  localize(window, 0);
-  EnumChildWindows(window, localize, 0);
+  LocalizeText(window, 0);
+  EnumChildWindows(window, LocalizeText, 0);
 }
 
 std::wstring Widen(std::string_view utf8) {
