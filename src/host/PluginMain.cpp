@@ -53,7 +53,7 @@ int FilterHeight(const FilterRecord& r) { return r.filterRect.bottom - r.filterR
 
 void DoAbout(AboutRecord* about) {
   SetMessageOwner(about ? HostWindow(about->platformData) : nullptr);
-  ShowMessage(text::Format(text::kAboutText, {LUMBRA_VERSION_STRING}), "About this Plug-in", MessageIcon::Information);
+  ShowMessage(text::Format(text::kAboutText, {LUMBRA_VERSION_STRING}), text::kAboutCaption, MessageIcon::Information);
 }
 
 // The host's pixels of the whole filter rectangle as the layer image and (unless Ctrl is held)

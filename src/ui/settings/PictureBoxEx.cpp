@@ -6,6 +6,7 @@
 
 #include "engine/Graphics.h"
 #include "platform/MessageService.h"
+#include "text/Text.h"
 #include "platform/MessageServiceWin32.h"
 #include "resources/resource.h"
 #include "ui/framework/Module.h"
@@ -119,7 +120,7 @@ void CPictureBoxEx::RecreateBuffer() {
   if (!buffer->Ok()) {
     // The box's parent owns the message for as long as it shows.
     const ScopedMessageOwner owner(GetParent(Handle()));
-    ShowMessage("Creating Drawimage Was Failed.", "", MessageIcon::None);
+    ShowMessage(text::kPreviewBufferFailed, "", MessageIcon::None);
     return;
   }
   Graphics(*buffer).Clear(SystemArgb(COLOR_BTNFACE));
