@@ -11,6 +11,7 @@
 #include "core/Geometry.h"
 #include "data/Record.h"
 #include "platform/FileSystem.h"
+#include "text/Text.h"
 
 namespace lumbra {
 
@@ -35,7 +36,7 @@ std::vector<Point> ParsePoints(const std::string& text);
 // The same, within a ruler's range (x 0 to 100, y -100 to 100) and not empty.
 std::vector<Point> ParseRulerPoints(const std::string& text);
 // A comma-separated list of exactly `count` integers; `form` tells the user how to write it.
-std::vector<int> ParseInts(const std::string& option, const std::string& text, size_t count, const char* form);
+std::vector<int> ParseInts(const std::string& option, const std::string& text, size_t count, std::string_view form);
 void CheckRange(const std::string& what, long long value, long long min, long long max);
 
 // Where a picture or an SVG goes: "-" is standard output; a symbolic link is followed to the
@@ -61,10 +62,22 @@ std::string ColorText(uint32_t argb);  // "#RRGGBB"
 
 // Stored records by name; unlike the dialog's lists, a name that is not stored is an error here
 // rather than a silent fallback.
-void LoadNamed(CLineData& line, RecordKind kind, const std::string& name, const char* what);
-// A CommandError unless `name` can name a record (see IsRecordName).
-void CheckRecordName(const std::string& name, const char* what);
+void LoadNamed(CLineData& line, RecordKind kind, const std::string& name);
+// A CommandError unless `name` can name a record of the kind (see IsRecordName).
+void CheckRecordName(const std::string& name, RecordKind kind);
 void LoadPreset(CPresetData& preset, const std::string& name);
+
+// What is said of each kind of record: its errors, and its commands in the help.
+struct RecordTexts {
+  const text::Text& cannotName;  // {1}: the name
+  const text::Text& noSuch;      // {1}: the name
+  const text::Text& unreadable;  // {1}: the name
+  const text::Text& notSaved;
+  const text::Text& helpGroup;
+  const text::Text& helpSave;
+  const text::Text& helpLatest;
+};
+const RecordTexts& TextsOf(RecordKind kind);
 
 struct LayoutOptions {
   std::string name, points, circle, line, polygon, import;

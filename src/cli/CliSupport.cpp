@@ -22,7 +22,7 @@ std::vector<Point> ParsePoints(const std::string& text) {
     std::istringstream in(pair);
     if (!(in >> x >> comma >> y) || comma != ',' || (in >> extra) || x < INT32_MIN || x > INT32_MAX || y < INT32_MIN ||
         y > INT32_MAX)
-      throw UsageError("--points: \"" + pair + "\" is not a point; write points as \"x,y;x,y;...\"");
+      throw UsageError(text::Format(text::kCliNotAPoint, {pair}));
     points.push_back({static_cast<int32_t>(x), static_cast<int32_t>(y)});
   }
   return points;
@@ -30,11 +30,10 @@ std::vector<Point> ParsePoints(const std::string& text) {
 
 std::vector<Point> ParseRulerPoints(const std::string& text) {
   std::vector<Point> points = ParsePoints(text);
-  if (points.empty()) throw UsageError("--points: a ruler needs at least one point");
+  if (points.empty()) throw UsageError(text::kCliRulerNeedsPoint.Get());
   for (const Point& p : points) {
     if (p.x < 0 || p.x > 100 || p.y < -100 || p.y > 100)
-      throw UsageError("--points: (" + std::to_string(p.x) + "," + std::to_string(p.y) +
-                       ") is outside a ruler's range (x 0 to 100, y -100 to 100)");
+      throw UsageError(text::Format(text::kCliOutsideRuler, {std::to_string(p.x), std::to_string(p.y)}));
   }
   return points;
 }
@@ -85,7 +84,7 @@ void SavePng(const Bitmap& bitmap, const std::string& path) {
   output.Commit();
 }
 
-std::vector<int> ParseInts(const std::string& option, const std::string& text, size_t count, const char* form) {
+std::vector<int> ParseInts(const std::string& option, const std::string& text, size_t count, std::string_view form) {
   std::vector<int> values;
   std::stringstream in(text);
   std::string item;
@@ -98,37 +97,59 @@ std::vector<int> ParseInts(const std::string& option, const std::string& text, s
       used = 0;
     }
     if (used == 0 || item.find_first_not_of(" \t", used) != std::string::npos || v < INT32_MIN || v > INT32_MAX)
-      throw UsageError(option + ": \"" + item + "\" is not a whole number");
+      throw UsageError(text::Format(text::kCliNotWholeNumber, {option, item}));
     values.push_back(static_cast<int>(v));
   }
-  if (values.size() != count) throw UsageError(option + ": write it as " + form);
+  if (values.size() != count) throw UsageError(text::Format(text::kCliWriteItAs, {option, form}));
   return values;
 }
 
 void CheckRange(const std::string& what, long long value, long long min, long long max) {
   if (value < min || value > max)
-    throw UsageError(what + ": " + std::to_string(value) + " is outside " + std::to_string(min) + " to " +
-                     std::to_string(max));
+    throw UsageError(
+        text::Format(text::kCliOutsideRange, {what, std::to_string(value), std::to_string(min), std::to_string(max)}));
 }
 
-void CheckRecordName(const std::string& name, const char* what) {
+const RecordTexts& TextsOf(RecordKind kind) {
+  using namespace text;
+  static const RecordTexts preset{kCliCannotNamePreset, kCliNoSuchPreset,   kCliPresetUnreadable, kCliPresetNotSaved,
+                                  kCliHelpPresets,      kCliHelpSavePreset, kCliHelpLatestPreset};
+  static const RecordTexts layout{kCliCannotNameLayout, kCliNoSuchLayout,   kCliLayoutUnreadable, kCliLayoutNotSaved,
+                                  kCliHelpLayouts,      kCliHelpSaveLayout, kCliHelpLatestLayout};
+  static const RecordTexts ruler{kCliCannotNameRuler, kCliNoSuchRuler,   kCliRulerUnreadable, kCliRulerNotSaved,
+                                 kCliHelpRulers,      kCliHelpSaveRuler, kCliHelpLatestRuler};
+  switch (kind) {
+    case RecordKind::Preset: return preset;
+    case RecordKind::Layout: return layout;
+    case RecordKind::Ruler: return ruler;
+  }
+  return preset;
+}
+
+void CheckRecordName(const std::string& name, RecordKind kind) {
   if (!IsRecordName(name))
-    throw CommandError(std::string("\"") + DisplayName(name) + "\" cannot name a " + what +
-                       ": names may not be empty, \".\" or \"..\", nor hold /, \\, : or control characters");
+    throw CommandError(text::Format(TextsOf(kind).cannotName, {DisplayName(name)}) + text::kCliNameRule);
 }
 
-void LoadNamed(CLineData& line, RecordKind kind, const std::string& name, const char* what) {
-  CheckRecordName(name, what);
+namespace {
+
+// The checks before a stored record is loaded.
+void CheckStored(RecordKind kind, const std::string& name) {
+  CheckRecordName(name, kind);
   if (name != kLatestName && !FileExists(RecordPath(kind, name)))
-    throw CommandError(std::string("there is no ") + what + " named \"" + name + "\"");
-  if (!line.Load(name)) throw CommandError(std::string("the ") + what + " \"" + name + "\" could not be read");
+    throw CommandError(text::Format(TextsOf(kind).noSuch, {name}));
+}
+
+}  // namespace
+
+void LoadNamed(CLineData& line, RecordKind kind, const std::string& name) {
+  CheckStored(kind, name);
+  if (!line.Load(name)) throw CommandError(text::Format(TextsOf(kind).unreadable, {name}));
 }
 
 void LoadPreset(CPresetData& preset, const std::string& name) {
-  CheckRecordName(name, "preset");
-  if (name != kLatestName && !FileExists(RecordPath(RecordKind::Preset, name)))
-    throw CommandError("there is no preset named \"" + name + "\"");
-  if (!preset.Load(name)) throw CommandError("the preset \"" + name + "\" could not be read");
+  CheckStored(RecordKind::Preset, name);
+  if (!preset.Load(name)) throw CommandError(text::Format(text::kCliPresetUnreadable, {name}));
 }
 
 std::string ColorText(uint32_t argb) {

@@ -9,6 +9,7 @@
 #include "cli/Png.h"
 #include "data/Record.h"
 #include "platform/MessageService.h"
+#include "text/Text.h"
 
 namespace lumbra {
 
@@ -17,22 +18,24 @@ using namespace cli;
 namespace {
 
 // `lumbra KIND save NAME ... [--latest] [--yes]`: the part every kind of record shares.
-CLI::App* AddSaveCommand(CLI::App& app, const std::string& kind, std::string& name, bool& asLatest, bool& yes) {
-  auto* group = app.add_subcommand(kind, "Author " + kind + "s");
+CLI::App* AddSaveCommand(CLI::App& app, const std::string& command, RecordKind kind, std::string& name, bool& asLatest,
+                         bool& yes) {
+  const RecordTexts& texts = TextsOf(kind);
+  auto* group = app.add_subcommand(command, texts.helpGroup.Get());
   group->require_subcommand(1);
-  auto* save = group->add_subcommand("save", "Store a " + kind + " under a name");
-  save->add_option("name", name, "Record name")->required();
-  save->add_flag("--latest", asLatest, "Store it as the working " + kind + " \"latest\"");
-  save->add_flag("--yes", yes, "Answer OK when asked to overwrite");
+  auto* save = group->add_subcommand("save", texts.helpSave.Get());
+  save->add_option("name", name, text::kCliHelpRecordName.Get())->required();
+  save->add_flag("--latest", asLatest, texts.helpLatest.Get());
+  save->add_flag("--yes", yes, text::kCliHelpYes.Get());
   return save;
 }
 
 // Numbers on the command line are plain decimals: no hexadecimal or octal forms, no "nan" or
 // "inf", which the parser would otherwise take.
 const CLI::Validator kDecimal(
-    [](std::string& text) -> std::string {
+    [](std::string& value) -> std::string {
       static const std::regex decimal(R"([+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+))");
-      return std::regex_match(text, decimal) ? std::string() : "\"" + text + "\" is not a decimal number";
+      return std::regex_match(value, decimal) ? std::string() : text::Format(text::kCliNotDecimal, {value});
     },
     "DECIMAL");
 
@@ -49,118 +52,112 @@ void RequireDecimals(CLI::App& app) {
 }  // namespace
 
 int RunLumbra(int argc, char** argv) {
-  CLI::App app{"lumbra: comic effect lines - records, outlines and renders"};
+  // The help is built in the language of every other text (decided here, once).
+  CLI::App app{text::kCliHelpApp.Get()};
+  app.set_help_flag("-h,--help", text::kCliHelpHelp.Get());  // before the commands, which take it over
   app.require_subcommand(1);
   app.fallthrough();  // --data may also follow the command
-  app.set_version_flag("--version", "lumbra " LUMBRA_VERSION_STRING, "Print the program's version and exit");
+  app.set_version_flag("--version", "lumbra " LUMBRA_VERSION_STRING, text::kCliHelpVersion.Get());
   std::string dataFolder;
-  app.add_option("--data", dataFolder, "Data folder (default: $LUMBRA_DATA, else $XDG_DATA_HOME/lumbra)");
+  app.add_option("--data", dataFolder, text::kCliHelpData.Get());
   uint64_t maxPixels = kDefaultPixelLimit;
-  app.add_option("--max-pixels", maxPixels, "Largest picture or mask read, in pixels (default 200000000)");
+  app.add_option("--max-pixels", maxPixels, text::kCliHelpMaxPixels.Get());
 
   std::string listWhat;
-  auto* list = app.add_subcommand("list", "List the stored names of a kind");
-  list->add_option("kind", listWhat, "presets, layouts or rulers")
+  auto* list = app.add_subcommand("list", text::kCliHelpList.Get());
+  list->add_option("kind", listWhat, text::kCliHelpListKind.Get())
       ->required()
       ->check(CLI::IsMember({"presets", "layouts", "rulers"}));
 
   std::string rulerName, rulerPoints;
   bool rulerCurve = false, rulerLatest = false, yes = false;
-  auto* rulerSave = AddSaveCommand(app, "ruler", rulerName, rulerLatest, yes);
-  rulerSave->add_option("--points", rulerPoints, "Points \"x,y;x,y;...\" (x 0..100, y -100..100)")->required();
-  rulerSave->add_flag("--curve", rulerCurve, "A curve instead of straight segments");
+  auto* rulerSave = AddSaveCommand(app, "ruler", RecordKind::Ruler, rulerName, rulerLatest, yes);
+  rulerSave->add_option("--points", rulerPoints, text::kCliHelpRulerPoints.Get())->required();
+  rulerSave->add_flag("--curve", rulerCurve, text::kCliHelpCurve.Get());
 
   LayoutOptions lo;
-  auto* layoutSave = AddSaveCommand(app, "layout", lo.name, lo.asLatest, yes);
-  auto* sources = layoutSave->add_option_group("source", "Where the layout comes from");
-  sources->add_option("--points", lo.points, "A path \"x,y;x,y;...\" in percent of the picture");
-  sources->add_option("--circle", lo.circle, "An arc: cx,cy,rx,ry,start,sweep (percent, degrees)");
-  sources->add_option("--line", lo.line, "A straight line in divisions: sx,sy,ex,ey,n");
-  sources->add_option("--polygon", lo.polygon, "A polygon: cx,cy,rx,ry,vertices,start,divisions");
-  sources->add_option("--import", lo.import, "A comma-separated point file");
+  auto* layoutSave = AddSaveCommand(app, "layout", RecordKind::Layout, lo.name, lo.asLatest, yes);
+  auto* sources = layoutSave->add_option_group("source", text::kCliHelpSource.Get());
+  sources->add_option("--points", lo.points, text::kCliHelpPath.Get());
+  sources->add_option("--circle", lo.circle, text::kCliHelpCircle.Get());
+  sources->add_option("--line", lo.line, text::kCliHelpLine.Get());
+  sources->add_option("--polygon", lo.polygon, text::kCliHelpPolygon.Get());
+  sources->add_option("--import", lo.import, text::kCliHelpImport.Get());
   sources->require_option(1);
 
   PresetOptions po;
-  auto* presetSave = AddSaveCommand(app, "preset", po.name, po.asLatest, yes);
-  presetSave->add_option("--layout", po.layout, "A stored layout");
-  presetSave->add_option("--ruler", po.ruler, "A stored ruler");
-  presetSave->add_option("--from", po.from, "Start from this stored preset instead of the defaults");
-  presetSave->add_option("--color", po.color, "Drawing colour #RRGGBB");
-  presetSave->add_option("--antialias", po.antialias, "0 or 1");
-  presetSave->add_option("--length-from-mask", po.lengthFromMask, "0 or 1");
-  presetSave->add_option("--draw-side", po.drawSide,
-                         "0 right/inside, 1 left/outside, 2 both point-symmetric, 3 both mirrored");
-  presetSave->add_option("--angle", po.angle, "Fixed angle in degrees (-179 to 180), or path");
-  presetSave->add_option("--interval", po.interval, "Spacing in pixels (1 to 5000)");
-  presetSave->add_option("--jitter", po.jitter, "0 to 4");
-  presetSave->add_option("--overshoot", po.overshoot, "Pixels (0 to 5000)");
-  presetSave->add_option("--path-position", po.pathPosition, "0 frame, 1 centre, 2 left/top, 3 right/bottom");
-  presetSave->add_option("--pen", po.pen, "g or mill")->check(CLI::IsMember({"g", "mill"}));
-  presetSave->add_option("--height", po.height, "Pixels (1 to 1000)");
-  presetSave->add_option("--length", po.length, "Pixels (5 to 10000)");
-  presetSave->add_option("--min-length", po.minLength, "Percent (1 to 100)");
-  presetSave->add_option("--thickness", po.thickness, "Pixels (1 to 1000)");
-  presetSave->add_option("--min-thickness", po.minThickness, "Percent (1 to 100)");
-  presetSave->add_option("--taper-start", po.taperStart, "Percent (0 to 100)");
-  presetSave->add_option("--fixed-taper", po.fixedTaper, "0 or 1");
+  auto* presetSave = AddSaveCommand(app, "preset", RecordKind::Preset, po.name, po.asLatest, yes);
+  presetSave->add_option("--layout", po.layout, text::kCliHelpStoredLayout.Get());
+  presetSave->add_option("--ruler", po.ruler, text::kCliHelpStoredRuler.Get());
+  presetSave->add_option("--from", po.from, text::kCliHelpFrom.Get());
+  presetSave->add_option("--color", po.color, text::kCliHelpColor.Get());
+  presetSave->add_option("--antialias", po.antialias, text::kCliHelpSwitch.Get());
+  presetSave->add_option("--length-from-mask", po.lengthFromMask, text::kCliHelpSwitch.Get());
+  presetSave->add_option("--draw-side", po.drawSide, text::kCliHelpDrawSide.Get());
+  presetSave->add_option("--angle", po.angle, text::kCliHelpAngle.Get());
+  presetSave->add_option("--interval", po.interval, text::kCliHelpInterval.Get());
+  presetSave->add_option("--jitter", po.jitter, text::kCliHelpJitter.Get());
+  presetSave->add_option("--overshoot", po.overshoot, text::kCliHelpOvershoot.Get());
+  presetSave->add_option("--path-position", po.pathPosition, text::kCliHelpPathPosition.Get());
+  presetSave->add_option("--pen", po.pen, text::kCliHelpPen.Get())->check(CLI::IsMember({"g", "mill"}));
+  presetSave->add_option("--height", po.height, text::kCliHelpPixels1000.Get());
+  presetSave->add_option("--length", po.length, text::kCliHelpLength.Get());
+  presetSave->add_option("--min-length", po.minLength, text::kCliHelpMinPercent.Get());
+  presetSave->add_option("--thickness", po.thickness, text::kCliHelpPixels1000.Get());
+  presetSave->add_option("--min-thickness", po.minThickness, text::kCliHelpMinPercent.Get());
+  presetSave->add_option("--taper-start", po.taperStart, text::kCliHelpTaperPercent.Get());
+  presetSave->add_option("--fixed-taper", po.fixedTaper, text::kCliHelpSwitch.Get());
 
   RenderOptions ro;
   const auto presetSource = [&ro](CLI::App* command) {
-    auto* group = command->add_option_group("preset", "The preset to draw");
-    group->add_option("--preset", ro.preset, "A stored preset");
-    group->add_option("--preset-file", ro.presetFile, "A preset file");
+    auto* group = command->add_option_group("preset", text::kCliHelpPresetGroup.Get());
+    group->add_option("--preset", ro.preset, text::kCliHelpStoredPreset.Get());
+    group->add_option("--preset-file", ro.presetFile, text::kCliHelpPresetFile.Get());
     group->require_option(1);
-    command->add_option("--seed", ro.seed, "Seed of the random generator (default: the clock)");
-    command->add_option("--mask", ro.mask, "Selection mask: grey or alpha PNG of the picture's size, 128+ selected");
-    command->add_flag("--grayscale", ro.grayscale, "Draw as on a grey picture");
+    command->add_option("--seed", ro.seed, text::kCliHelpSeed.Get());
+    command->add_option("--mask", ro.mask, text::kCliHelpMask.Get());
+    command->add_flag("--grayscale", ro.grayscale, text::kCliHelpGrayscale.Get());
   };
-  auto* place = app.add_subcommand("place", "Print where the strokes of a preset stand, as JSON lines");
+  auto* place = app.add_subcommand("place", text::kCliHelpPlace.Get());
   presetSource(place);
-  place->add_option("--size", ro.size, "Picture size WxH")->required();
-  auto* render = app.add_subcommand("render", "Draw a preset's lines over a PNG picture");
+  place->add_option("--size", ro.size, text::kCliHelpSize.Get())->required();
+  auto* render = app.add_subcommand("render", text::kCliHelpRender.Get());
   presetSource(render);
-  render->add_flag("--lines-only", ro.linesOnly, "Write the line layer alone (transparent elsewhere)");
-  auto* svg = render->add_option("--svg", ro.svg, "Also write the strokes as SVG paths");
-  auto* outDir = render->add_option("--out-dir", ro.outDir, "Draw every INPUT into DIR/<its name>.png")
-                     ->type_name("DIR")
-                     ->excludes(svg);
-  render->add_option("--jobs", ro.jobs, "Pages drawn at once with --out-dir (default: one per core)")
-      ->check(CLI::Range(1, 4096))
-      ->needs(outDir);
+  render->add_flag("--lines-only", ro.linesOnly, text::kCliHelpLinesOnly.Get());
+  auto* svg = render->add_option("--svg", ro.svg, text::kCliHelpSvg.Get());
+  auto* outDir =
+      render->add_option("--out-dir", ro.outDir, text::kCliHelpOutDir.Get())->type_name("DIR")->excludes(svg);
+  render->add_option("--jobs", ro.jobs, text::kCliHelpJobs.Get())->check(CLI::Range(1, 4096))->needs(outDir);
   std::vector<std::string> renderFiles;
-  render->add_option("files", renderFiles, "INPUT.png OUTPUT.png, or with --out-dir INPUT.png...")->required();
-  render->footer(
-      "With --out-dir, each INPUT is written to DIR/<its file name, extension .png> (DIR is made when missing),\n"
-      "several pages at a time; page i (0 for the first INPUT) is drawn with the seed S + 2654435769 x i modulo\n"
-      "2^32, S being --seed or else the clock, so the first page is the picture of a single render with --seed S.\n"
-      "A page that fails is told on standard error with its name, the others go on, and the status is then 1.\n"
-      "--mask applies to every page (a page of another size fails); --svg takes a single INPUT and OUTPUT.\n");
+  render->add_option("files", renderFiles, text::kCliHelpRenderFiles.Get())->required();
+  render->footer(text::kCliHelpRenderFooter.Get());
 
   std::string showPath;
-  auto* show = app.add_subcommand("show", "Print a record file as JSON");
-  show->add_option("file", showPath, "A .qmfruler, .qmflayout or .qmfpreset file")->required();
+  auto* show = app.add_subcommand("show", text::kCliHelpShow.Get());
+  show->add_option("file", showPath, text::kCliHelpRecordFile.Get())->required();
 
   OutlineOptions o;
-  auto* outline = app.add_subcommand("outline", "Print the outline of one stroke (and draw it)");
-  auto* byName = outline->add_option("--ruler", o.rulerName, "A stored ruler");
-  auto* byFile = outline->add_option("--ruler-file", o.rulerFile, "A ruler file");
-  auto* byPoints = outline->add_option("--points", o.points, "Ruler points \"x,y;x,y;...\"");
+  auto* outline = app.add_subcommand("outline", text::kCliHelpOutline.Get());
+  auto* byName = outline->add_option("--ruler", o.rulerName, text::kCliHelpStoredRuler.Get());
+  auto* byFile = outline->add_option("--ruler-file", o.rulerFile, text::kCliHelpRulerFile.Get());
+  auto* byPoints = outline->add_option("--points", o.points, text::kCliHelpOutlinePoints.Get());
   byName->excludes(byFile)->excludes(byPoints);
   byFile->excludes(byPoints);
-  outline->add_flag("--curve", o.curve, "The points form a curve")->needs(byPoints);
-  outline->add_option("--length", o.length, "Stroke length in pixels")->required()->check(CLI::Range(0, 100000));
-  outline->add_option("--ruler-height", o.rulerHeight, "Pixels that y = 100 maps to")
+  outline->add_flag("--curve", o.curve, text::kCliHelpOutlineCurve.Get())->needs(byPoints);
+  outline->add_option("--length", o.length, text::kCliHelpStrokeLength.Get())->required()->check(CLI::Range(0, 100000));
+  outline->add_option("--ruler-height", o.rulerHeight, text::kCliHelpRulerHeight.Get())
       ->required()
       ->check(CLI::Range(-100000, 100000));
-  outline->add_option("--thickness", o.thickness, "Pen thickness in pixels")
+  outline->add_option("--thickness", o.thickness, text::kCliHelpThickness.Get())
       ->required()
       ->check(CLI::Range(0.0, 10000.0));
-  outline->add_option("--pen", o.pen, "Pen tip: g or mill")->check(CLI::IsMember({"g", "mill"}));
-  outline->add_option("--taper-start", o.taperStart, "Taper start, percent")->check(CLI::Range(0.0, 100.0));
-  outline->add_option("--length-percent", o.lengthPercent, "Drawn length, percent")->check(CLI::Range(0.0, 100.0));
-  outline->add_flag("--fixed-taper", o.fixedTaper, "Keep the taper's length fixed");
-  auto* png = outline->add_option("--png", o.png, "Also draw into this PNG file");
-  outline->add_flag("--preview", o.preview, "Draw the ruler's preview instead of the stroke")->needs(png);
+  outline->add_option("--pen", o.pen, text::kCliHelpPenTip.Get())->check(CLI::IsMember({"g", "mill"}));
+  outline->add_option("--taper-start", o.taperStart, text::kCliHelpTaperStart.Get())->check(CLI::Range(0.0, 100.0));
+  outline->add_option("--length-percent", o.lengthPercent, text::kCliHelpLengthPercent.Get())
+      ->check(CLI::Range(0.0, 100.0));
+  outline->add_flag("--fixed-taper", o.fixedTaper, text::kCliHelpFixedTaper.Get());
+  auto* png = outline->add_option("--png", o.png, text::kCliHelpPng.Get());
+  outline->add_flag("--preview", o.preview, text::kCliHelpPreview.Get())->needs(png);
 
   RequireDecimals(app);
   try {
@@ -200,7 +197,7 @@ int RunLumbra(int argc, char** argv) {
         ro.output = renderFiles[1];
         Render(ro);
       } else {
-        throw UsageError("render: give one INPUT.png and one OUTPUT.png, or --out-dir DIR and the INPUTs");
+        throw UsageError(text::kCliRenderFiles.Get());
       }
     }
     if (*outline) Outline(o);

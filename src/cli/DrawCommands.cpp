@@ -23,7 +23,7 @@ namespace lumbra::cli {
 void Outline(const OutlineOptions& o) {
   CRulerData ruler;
   if (!o.rulerName.empty()) {
-    if (!ruler.Load(o.rulerName)) throw CommandError("cannot load the ruler \"" + o.rulerName + "\"");
+    if (!ruler.Load(o.rulerName)) throw CommandError(text::Format(text::kCliCannotLoadRuler, {o.rulerName}));
   } else if (!o.rulerFile.empty()) {
     try {
       ruler.ReadFile(o.rulerFile);
@@ -47,7 +47,7 @@ void Outline(const OutlineOptions& o) {
   if (o.preview) {
     // The ruler editor's canvas: the ruler's axis across the middle.
     Bitmap canvas(600, 300);
-    if (!canvas.Ok()) throw CommandError("cannot make a picture");
+    if (!canvas.Ok()) throw CommandError(text::kCliCannotMakePicture.Get());
     ruler.DrawPreview(canvas, 0, 5, canvas.Height() / 2, canvas.Width() - 5, canvas.Height() - 5);
     SavePng(canvas, o.png);
     return;
@@ -60,10 +60,10 @@ void Outline(const OutlineOptions& o) {
   }
   const float margin = 8;
   const double w = std::ceil(maxX - minX + 2 * margin), h = std::ceil(maxY - minY + 2 * margin);
-  if (!(w > 0 && h > 0 && w * h <= 100e6)) throw CommandError("the outline is too large to draw");
+  if (!(w > 0 && h > 0 && w * h <= 100e6)) throw CommandError(text::kCliOutlineTooLarge.Get());
   Bitmap picture(static_cast<int>(w), static_cast<int>(h));
   if (!picture.Ok())
-    throw CommandError("cannot make a picture of " + std::to_string(int(w)) + " x " + std::to_string(int(h)));
+    throw CommandError(text::Format(text::kCliCannotMakePictureOf, {std::to_string(int(w)), std::to_string(int(h))}));
   Graphics g(picture);
   g.Clear(0xFFFFFFFF);
   g.SetSmoothingMode(SmoothingMode::HighQuality);
@@ -110,7 +110,7 @@ void Place(const RenderOptions& o) {
   std::istringstream size(o.size);
   if (!(size >> width >> x >> height) || (x != 'x' && x != 'X') || (size >> extra) || width < 1 || height < 1 ||
       width > Bitmap::kMaxSide || height > Bitmap::kMaxSide)
-    throw UsageError("--size: write it as WxH, for example 1920x1080");
+    throw UsageError(text::kCliSizeForm.Get());
   const std::optional<Mask> mask = LoadMask(o.mask, width, height);
   Random random(o.seed.value_or(Random::ClockSeed()));
   const WalkSummary summary = WalkPlacement(
@@ -145,8 +145,8 @@ void DrawLayer(const Bitmap& picture, RenderJob& job, Bitmap& layer) {
     layer = Bitmap(picture.Width(), picture.Height());
   }
   if (!layer.Ok())
-    throw CommandError("not enough memory for a line layer of " + std::to_string(picture.Width()) + " x " +
-                       std::to_string(picture.Height()));
+    throw CommandError(
+        text::Format(text::kCliNoMemoryForLayer, {std::to_string(picture.Width()), std::to_string(picture.Height())}));
   job.target = &layer;
   RenderLines(job);
   job.target = nullptr;
@@ -172,8 +172,8 @@ void Render(const RenderOptions& o) {
     const int percent = static_cast<int>(100.0 * position / total);
     if (percent == shown) return;
     shown = percent;
-    std::fprintf(stderr, "\rrendering [%-40s] %3d%%", std::string(static_cast<size_t>(percent * 40 / 100), '#').c_str(),
-                 percent);
+    std::fprintf(stderr, "\r%s [%-40s] %3d%%", text::kCliRendering.Get(),
+                 std::string(static_cast<size_t>(percent * 40 / 100), '#').c_str(), percent);
   };
   if (!o.svg.empty()) {
     job.strokeSink = [&](const std::vector<PointF>& polygon, uint32_t argb) {
@@ -185,7 +185,7 @@ void Render(const RenderOptions& o) {
   }
   Bitmap layer;
   DrawLayer(picture, job, layer);
-  if (showProgress) std::fprintf(stderr, "\rrendering [%s] 100%%\n", std::string(40, '#').c_str());
+  if (showProgress) std::fprintf(stderr, "\r%s [%s] 100%%\n", text::kCliRendering.Get(), std::string(40, '#').c_str());
 
   if (!o.linesOnly) ComposeOver(picture, layer);
   OutputFile output(o.output);

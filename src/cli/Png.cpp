@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "text/Text.h"
 
 namespace lumbra {
 
@@ -45,14 +46,14 @@ bool IsOpaque(const Bitmap& bitmap) {
 
 bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
   if (!bitmap.Ok()) {
-    error = "no picture to write";
+    error = text::kPngNothingToWrite;
     return false;
   }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_write_struct(&png, nullptr);
-    error = "out of memory";
+    error = text::kPngOutOfMemory;
     return false;
   }
   const int width = bitmap.Width();
@@ -60,7 +61,7 @@ bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
   const bool opaque = IsOpaque(bitmap);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    error = "cannot write the PNG file";
+    error = text::kPngCannotWrite;
     return false;
   }
   png_init_io(png, file);
@@ -121,7 +122,7 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
   }
   png_byte signature[8] = {};
   if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
-    error = "not a PNG file";
+    error = text::kPngNotPng;
     return false;
   }
   PngProblem problem;
@@ -129,15 +130,16 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_read_struct(&png, nullptr, nullptr);
-    error = "out of memory";
+    error = text::kPngOutOfMemory;
     return false;
   }
   std::vector<png_bytep> rows;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
     picture = Bitmap();
-    error = std::string("the PNG file is damaged or unsupported") + (problem.text[0] ? " (" : "") + problem.text +
-            (problem.text[0] ? ")" : "");
+    // libpng's own words stay as it gives them.
+    error =
+        std::string(text::kPngDamaged) + (problem.text[0] ? " (" : "") + problem.text + (problem.text[0] ? ")" : "");
     return false;
   }
   png_init_io(png, file.get());
@@ -148,14 +150,13 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
   const png_uint_32 height = png_get_image_height(png, info);
   const uint64_t pixels = uint64_t{width} * height;
   if (expected && (width != static_cast<png_uint_32>(expected[0]) || height != static_cast<png_uint_32>(expected[1]))) {
-    error = "the mask is " + SizeText(width, height) + ", the picture " + SizeText(expected[0], expected[1]);
+    error = text::Format(text::kCliMaskSize, {SizeText(width, height), SizeText(expected[0], expected[1])});
   } else if (pixels > g_pixelLimit) {
-    error = "the picture is " + SizeText(width, height) + " (" + std::to_string(pixels) +
-            " pixels), more than the limit of " + std::to_string(g_pixelLimit) + " pixels (raise it with --max-pixels)";
+    error = text::Format(text::kPngOverLimit,
+                         {SizeText(width, height), std::to_string(pixels), std::to_string(g_pixelLimit)});
   } else if (width > static_cast<png_uint_32>(Bitmap::kMaxSide) ||
              height > static_cast<png_uint_32>(Bitmap::kMaxSide)) {
-    error = "the picture is " + SizeText(width, height) + "; a side may be at most " +
-            std::to_string(Bitmap::kMaxSide) + " pixels";
+    error = text::Format(text::kPngSideTooLong, {SizeText(width, height), std::to_string(Bitmap::kMaxSide)});
   }
   if (!error.empty()) {
     png_destroy_read_struct(&png, &info, nullptr);
@@ -186,7 +187,7 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
   if (!allocated) {
     png_destroy_read_struct(&png, &info, nullptr);
     picture = Bitmap();
-    error = "not enough memory for a picture of " + SizeText(width, height);
+    error = text::Format(text::kPngNoMemoryFor, {SizeText(width, height)});
     return false;
   }
   for (png_uint_32 y = 0; y < height; ++y) rows[y] = picture.Row(static_cast<int>(y));

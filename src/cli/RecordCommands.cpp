@@ -12,7 +12,9 @@ namespace lumbra::cli {
 
 namespace {
 
-void CheckSpin(const std::string& what, int value, SpinRange range) { CheckRange(what, value, range.min, range.max); }
+void CheckSpin(const text::Text& what, int value, SpinRange range) {
+  CheckRange(what.Get(), value, range.min, range.max);
+}
 
 }  // namespace
 
@@ -47,14 +49,14 @@ void SaveRuler(const std::string& name, const std::string& pointsText, bool curv
   CRulerData ruler;
   ruler.GetPoints() = ParseRulerPoints(pointsText);
   ruler.SetMode(curve ? CRulerData::kCurve : CRulerData::kStraight);
-  if (!ruler.Save(name, asLatest)) throw CommandError("the ruler was not saved");
+  if (!ruler.Save(name, asLatest)) throw CommandError(TextsOf(RecordKind::Ruler).notSaved.Get());
 }
 
 void SaveLayout(const LayoutOptions& o) {
   CLayoutData layout;
   if (!o.points.empty()) {
     layout.GetPoints() = ParsePoints(o.points);
-    if (layout.GetPoints().empty()) throw UsageError("--points: a path needs at least one point");
+    if (layout.GetPoints().empty()) throw UsageError(text::kCliPathNeedsPoint.Get());
     layout.SetMode(CLayoutData::kLine);
   } else if (!o.circle.empty()) {
     const auto v = ParseInts("--circle", o.circle, 6, "cx,cy,rx,ry,start,sweep");
@@ -62,20 +64,21 @@ void SaveLayout(const LayoutOptions& o) {
   } else if (!o.line.empty()) {
     const auto v = ParseInts("--line", o.line, 5, "sx,sy,ex,ey,divisions");
     LineGenerator g{v[0], v[1], v[2], v[3], v[4]};
-    const char* names[] = {"start x", "start y", "end x", "end y"};
-    for (int i = 0; i < 4; ++i) CheckSpin(std::string("--line ") + names[i], v[i], LineGenerator::kCoordinateRange);
-    CheckSpin("--line divisions", v[4], LineGenerator::kDivisionsRange);
+    const text::Text* names[] = {&text::kCliLineStartX, &text::kCliLineStartY, &text::kCliLineEndX,
+                                 &text::kCliLineEndY};
+    for (int i = 0; i < 4; ++i) CheckSpin(*names[i], v[i], LineGenerator::kCoordinateRange);
+    CheckSpin(text::kCliLineDivisions, v[4], LineGenerator::kDivisionsRange);
     g.Apply(layout);
   } else if (!o.polygon.empty()) {
     const auto v = ParseInts("--polygon", o.polygon, 7, "cx,cy,rx,ry,vertices,start,divisions");
     PolygonGenerator g{v[0], v[1], v[2], v[3], v[4], v[5], v[6]};
-    CheckSpin("--polygon cx", v[0], PolygonGenerator::kCentreRange);
-    CheckSpin("--polygon cy", v[1], PolygonGenerator::kCentreRange);
-    CheckSpin("--polygon rx", v[2], PolygonGenerator::kRadiusRange);
-    CheckSpin("--polygon ry", v[3], PolygonGenerator::kRadiusRange);
-    CheckSpin("--polygon vertices", v[4], PolygonGenerator::kVerticesRange);
-    CheckSpin("--polygon start", v[5], PolygonGenerator::kStartAngleRange);
-    CheckSpin("--polygon divisions", v[6], PolygonGenerator::kDivisionsRange);
+    CheckRange("--polygon cx", v[0], PolygonGenerator::kCentreRange.min, PolygonGenerator::kCentreRange.max);
+    CheckRange("--polygon cy", v[1], PolygonGenerator::kCentreRange.min, PolygonGenerator::kCentreRange.max);
+    CheckRange("--polygon rx", v[2], PolygonGenerator::kRadiusRange.min, PolygonGenerator::kRadiusRange.max);
+    CheckRange("--polygon ry", v[3], PolygonGenerator::kRadiusRange.min, PolygonGenerator::kRadiusRange.max);
+    CheckSpin(text::kCliPolygonVertices, v[4], PolygonGenerator::kVerticesRange);
+    CheckSpin(text::kCliPolygonStart, v[5], PolygonGenerator::kStartAngleRange);
+    CheckSpin(text::kCliPolygonDivisions, v[6], PolygonGenerator::kDivisionsRange);
     g.Apply(layout);
   } else {
     const PointFileResult result = ImportPointFile(o.import, layout);
@@ -84,42 +87,42 @@ void SaveLayout(const LayoutOptions& o) {
     if (result.usedDefaults) throw CommandError(o.import + "\n" + result.Summary());
     std::cerr << result.Summary() << "\n";
   }
-  if (!layout.Save(o.name, o.asLatest)) throw CommandError("the layout was not saved");
+  if (!layout.Save(o.name, o.asLatest)) throw CommandError(TextsOf(RecordKind::Layout).notSaved.Get());
 }
 
 // The stored preset `name` with its own layout and ruler (unless others are given): a record it
 // names that cannot be loaded is an error, never the silent "latest" that would then be saved.
 void LoadPresetStrictly(CPresetData& preset, const PresetOptions& o) {
-  CheckRecordName(o.from, "preset");
+  CheckRecordName(o.from, RecordKind::Preset);
   const std::string path = RecordPath(RecordKind::Preset, o.from);
   if (o.from == kLatestName && !FileExists(path)) return;  // the working preset: the defaults
-  if (!FileExists(path)) throw CommandError("there is no preset named \"" + o.from + "\"");
+  if (!FileExists(path)) throw CommandError(text::Format(text::kCliNoSuchPreset, {o.from}));
   std::string layoutName, rulerName;
   try {
     preset.ReadFile(path, &layoutName, &rulerName);
   } catch (const FileError& error) {
     throw CommandError(path + "\n" + error.what());
   }
-  if (o.layout.empty()) LoadNamed(preset.layout, RecordKind::Layout, layoutName, "layout");
-  if (o.ruler.empty()) LoadNamed(preset.ruler, RecordKind::Ruler, rulerName, "ruler");
+  if (o.layout.empty()) LoadNamed(preset.layout, RecordKind::Layout, layoutName);
+  if (o.ruler.empty()) LoadNamed(preset.ruler, RecordKind::Ruler, rulerName);
 }
 
 void SavePreset(const PresetOptions& o) {
   CPresetData preset;
   if (!o.from.empty()) LoadPresetStrictly(preset, o);
-  if (!o.layout.empty()) LoadNamed(preset.layout, RecordKind::Layout, o.layout, "layout");
-  if (!o.ruler.empty()) LoadNamed(preset.ruler, RecordKind::Ruler, o.ruler, "ruler");
+  if (!o.layout.empty()) LoadNamed(preset.layout, RecordKind::Layout, o.layout);
+  if (!o.ruler.empty()) LoadNamed(preset.ruler, RecordKind::Ruler, o.ruler);
   if (!o.color.empty()) {
     const std::string& c = o.color;
     if (c.size() != 7 || c[0] != '#' || c.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
-      throw UsageError("--color: write the colour as #RRGGBB");
+      throw UsageError(text::kCliColorForm.Get());
     preset.color = 0xFF000000u | static_cast<uint32_t>(std::stoul(c.substr(1), nullptr, 16));
   }
   if (!o.angle.empty()) {
     if (o.angle == "path") {
       preset.angle = CPresetData::kAngleFollowsPath;
     } else {
-      const int a = ParseInts("--angle", o.angle, 1, "degrees (-179 to 180) or path")[0];
+      const int a = ParseInts("--angle", o.angle, 1, text::kCliAngleForm)[0];
       CheckRange("--angle", a, kAngleRange.min, kAngleRange.max);
       preset.angle = static_cast<int16_t>(a);
     }
@@ -144,7 +147,7 @@ void SavePreset(const PresetOptions& o) {
   set(preset.minThicknessPercent, o.minThickness, "--min-thickness", kMinPercentRange);
   set(preset.taperStart, o.taperStart, "--taper-start", kTaperStartRange);
   set(preset.fixedTaper, o.fixedTaper, "--fixed-taper", kSwitchRange);
-  if (!preset.Save(o.name, o.asLatest)) throw CommandError("the preset was not saved");
+  if (!preset.Save(o.name, o.asLatest)) throw CommandError(TextsOf(RecordKind::Preset).notSaved.Get());
 }
 
 nlohmann::json PresetJson(const CPresetData& p, const std::string& layoutName, const std::string& rulerName) {

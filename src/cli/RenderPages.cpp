@@ -58,8 +58,8 @@ void RenderPage(const PageBatch& batch, size_t index, PageMemory& memory) {
   MaskInfo mask;
   if (batch.mask) {
     if (batch.mask->width != picture.Width() || batch.mask->height != picture.Height())
-      throw CommandError("the mask is " + SizeText(batch.mask->width, batch.mask->height) + ", the picture " +
-                         SizeText(picture.Width(), picture.Height()));
+      throw CommandError(text::Format(text::kCliMaskSize, {SizeText(batch.mask->width, batch.mask->height),
+                                                           SizeText(picture.Width(), picture.Height())}));
     mask = {batch.mask->bytes.data(), batch.mask->width, batch.mask->height, batch.mask->width};
   }
   RenderJob job;
@@ -89,7 +89,7 @@ size_t RenderPages(const PageBatch& batch) {
       try {
         RenderPage(batch, index, memory);
       } catch (const std::bad_alloc&) {
-        error = "not enough memory";
+        error = text::kCliNotEnoughMemory;
       } catch (const std::exception& e) {
         error = e.what();
       }
@@ -124,8 +124,7 @@ void RenderToFolder(const RenderOptions& o) {
     outputs.push_back(PageOutputPath(o.outDir, o.inputs[i]));
     const auto [at, added] = taken.emplace(outputs.back(), i);
     if (!added)
-      throw UsageError("\"" + o.inputs[at->second] + "\" and \"" + o.inputs[i] + "\" would both be written to " +
-                       outputs.back());
+      throw UsageError(text::Format(text::kCliSameOutput, {o.inputs[at->second], o.inputs[i], outputs.back()}));
   }
   CPresetData preset;
   LoadPresetFor(preset, o);
@@ -135,7 +134,7 @@ void RenderToFolder(const RenderOptions& o) {
     mask.bytes = ReadPngMaskOfAnySize(o.mask, mask.width, mask.height, error);
     if (mask.bytes.empty()) throw CommandError(o.mask + ": " + error);
   }
-  if (!MakeDirectory(o.outDir)) throw CommandError(o.outDir + ": cannot make this folder");
+  if (!MakeDirectory(o.outDir)) throw CommandError(text::Format(text::kCliCannotMakeFolder, {o.outDir}));
 
   const int cores = UsableCores();
   PageBatch batch;
@@ -156,14 +155,16 @@ void RenderToFolder(const RenderOptions& o) {
       std::fprintf(stderr, "%slumbra: %s: %s\n", showProgress ? "\r\033[K" : "", o.inputs[index].c_str(),
                    error.c_str());
     }
-    if (showProgress)
-      std::fprintf(stderr, "\rrendering pages: %zu of %zu done%s", done, o.inputs.size(),
-                   failed ? (", " + std::to_string(failed) + " failed").c_str() : "");
+    if (showProgress) {
+      std::string line = text::Format(text::kCliPagesDone, {std::to_string(done), std::to_string(o.inputs.size())});
+      if (failed) line += text::Format(text::kCliPagesDoneFailed, {std::to_string(failed)});
+      std::fprintf(stderr, "\r%s", line.c_str());
+    }
   };
   RenderPages(batch);
   if (showProgress) std::fprintf(stderr, "\n");
   if (failed > 0)
-    throw CommandError(std::to_string(failed) + " of " + std::to_string(o.inputs.size()) + " pages failed");
+    throw CommandError(text::Format(text::kCliPagesFailed, {std::to_string(failed), std::to_string(o.inputs.size())}));
 }
 
 }  // namespace lumbra::cli

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "text/Text.h"
+
 namespace lumbra {
 
 MessageService& PlatformMessageService();  // MessageServicePosix.cpp / MessageServiceWin32.cpp
@@ -10,12 +12,13 @@ MessageService& PlatformMessageService();  // MessageServicePosix.cpp / MessageS
 namespace {
 MessageService* g_current = nullptr;
 
-const char* AnswerName(MessageAnswer answer) {
+// The line telling which button the console chose.
+const char* AnsweredText(MessageAnswer answer) {
   switch (answer) {
-    case MessageAnswer::Ok: return "OK";
-    case MessageAnswer::Cancel: return "Cancel";
-    case MessageAnswer::Yes: return "Yes";
-    case MessageAnswer::No: return "No";
+    case MessageAnswer::Ok: return text::kCliAnsweredOk;
+    case MessageAnswer::Cancel: return text::kCliAnsweredCancel;
+    case MessageAnswer::Yes: return text::kCliAnsweredYes;
+    case MessageAnswer::No: return text::kCliAnsweredNo;
   }
   return "";
 }
@@ -45,9 +48,8 @@ MessageAnswer ConsoleMessageService::Show(std::string_view text, std::string_vie
   }
   const MessageAnswer answer = PolicyAnswer(policy_, buttons);
   if (buttons != MessageButtons::Ok) {
-    line += "\n(answered ";
-    line += AnswerName(answer);
-    line += ")";
+    line += "\n";
+    line += AnsweredText(answer);
   }
   std::fprintf(stderr, "%s\n", line.c_str());
   return answer;

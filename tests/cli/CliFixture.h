@@ -23,11 +23,13 @@ class Cli : public ::testing::Test {
   test::TempDataFolder data;
   // LUMBRA_LANG for the program: its messages are checked in English unless a test says "ja".
   std::string language = "en";
+  // More variables for the program, "NAME=value NAME=value" (a shell command's prefix).
+  std::string environment;
 
   Result Run(const std::string& args) {
     const std::string errFile = data.File("stderr.txt");
     const std::string command =
-        "LUMBRA_LANG=" + language + " " + std::string(LUMBRA_CLI_PATH) + " " + args + " 2>" + errFile;
+        "LUMBRA_LANG=" + language + " " + environment + " " + LUMBRA_CLI_PATH + " " + args + " 2>" + errFile;
     Result result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;

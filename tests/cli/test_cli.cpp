@@ -79,6 +79,43 @@ TEST_F(Cli, BadInputGivesClearErrors) {
   EXPECT_NE(r.err.find("missing.qmfruler"), std::string::npos);
 }
 
+// Errors, the console's answers and the help come out in Japanese, chosen by LUMBRA_LANG or else
+// by the locale; names of options and of commands stay as they are typed.
+TEST_F(Cli, SpeaksJapaneseToJapaneseUsers) {
+  language = "ja";
+  Result r = Run(Data() + " ruler save r --points '0,0;banana'");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "lumbra: --points: 「banana」は点として読めません。点は \"x,y;x,y;...\" の形で指定してください。\n");
+  r = Run(Data() + " render --preset nope in.png out.png");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "lumbra: 「nope」という名前のプリセットはありません。\n");
+
+  ASSERT_EQ(Run(Data() + " ruler save r --points '0,0;100,0'").status, 0);
+  r = Run(Data() + " ruler save r --points '0,0;100,9'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(
+      r.err.find("上書きしてもよろしいですか？\n(キャンセルと回答しました)\nlumbra: 定規は保存されませんでした。"),
+      std::string::npos)
+      << r.err;
+
+  r = Run("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("このヘルプを表示して終了します"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("PNG 画像にプリセットの線を描きます"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("--max-pixels"), std::string::npos);
+  EXPECT_NE(
+      Run("layout save --help").out.find("--latest                    作業中のレイアウト \"latest\" として保存します"),
+      std::string::npos);
+
+  // Without LUMBRA_LANG, the first locale variable set decides.
+  language = "";
+  environment = "LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8";
+  EXPECT_EQ(Run(Data() + " render --preset nope in.png out.png").err,
+            "lumbra: 「nope」という名前のプリセットはありません。\n");
+  environment = "LC_ALL=C LC_MESSAGES= LANG=ja_JP.UTF-8";
+  EXPECT_EQ(Run(Data() + " render --preset nope in.png out.png").err, "lumbra: there is no preset named \"nope\"\n");
+}
+
 TEST_F(Cli, PrintsAndDrawsTheOutline) {
   Result r = Run(Data() + " outline --length 200 --ruler-height 20 --thickness 10 --pen g --png '" +
                  data.File("stroke.png") + "'");
