@@ -110,7 +110,7 @@ int32_t RenderLines(RenderJob& job) {
   std::vector<PointF> outline;
   std::vector<PointF> placed;
   std::vector<PointF> sparse;
-  std::vector<PointF> rim;
+  std::vector<PointF> rim, rimOutline;
   // Fills `polygon` under the current transform and hands it to the sink in picture coordinates.
   const auto fill = [&](const Brush& with, uint32_t argb, const std::vector<PointF>& polygon) {
     g.FillPolygon(with, polygon, FillRule::Winding);
@@ -146,7 +146,9 @@ int32_t RenderLines(RenderJob& job) {
     if (job.scale < 1.0) KeepPointsApart(outline, static_cast<float>(0.2 / job.scale), sparse);
     const std::vector<PointF>& drawn = job.scale < 1.0 ? sparse : outline;
     if (edgeWidth > 0) {
-      EdgeContour(drawn, edgeWidth, static_cast<float>(0.125 / job.scale), rim);
+      // The rim's own corners need no finer detail than a quarter pixel.
+      KeepPointsApart(drawn, static_cast<float>(0.25 / job.scale), rimOutline);
+      EdgeContour(rimOutline, edgeWidth, static_cast<float>(0.125 / job.scale), rim);
       fill(edgeBrush, edgeColor, rim);
     }
     if (strokesWait) {
