@@ -48,9 +48,16 @@ std::map<std::string, double>& OneThreadMs() {
   return ms;
 }
 
-void BM_Render(benchmark::State& state, Scene scene, bool antialias, int threads) {
+// `edge` > 0 gives every stroke a rim that wide (`merged`: every rim before the first stroke);
+// such runs also report their time against the same render without rims ("x plain").
+void BM_Render(benchmark::State& state, Scene scene, bool antialias, int threads, int edge, bool merged) {
   const auto preset = MakePreset(scene, antialias);
+  preset->edgeWidth = edge;
+  preset->edgeMode = merged ? CPresetData::kEdgeMerged : CPresetData::kEdgeSeparate;
   Bitmap layer(kWidth, kHeight);
+  // The layer's pages are made before the clock runs: the system clears each new page when it is
+  // first written, which would otherwise land on the first render and weigh on short runs.
+  std::memset(layer.Data(), 1, static_cast<size_t>(layer.Stride()) * kHeight);
   int64_t strokes = 0;
   int64_t perRender = 0;
   double seconds = 0;
@@ -73,6 +80,12 @@ void BM_Render(benchmark::State& state, Scene scene, bool antialias, int threads
   const double ms = 1e3 * seconds / static_cast<double>(state.iterations());
   state.counters["ms/render"] = ms;
   const std::string key = std::string(lumbra::bench::SceneName(scene)) + (antialias ? "/AA" : "/Aliased");
+  if (edge > 0) {
+    const auto plain = OneThreadMs().find(key + (threads == 1 ? "" : "/MT"));
+    if (plain != OneThreadMs().end() && plain->second > 0) state.counters["x plain"] = ms / plain->second;
+    return;
+  }
+  if (threads != 1) OneThreadMs()[key + "/MT"] = ms;
   if (threads == 1) {
     OneThreadMs()[key] = ms;
   } else {
@@ -132,12 +145,23 @@ void RegisterAll() {
       for (int threads : {1, 0}) {
         const std::string name = std::string("Render/") + lumbra::bench::SceneName(scene) + (aa ? "/AA" : "/Aliased") +
                                  (threads == 1 ? "/1T" : "/MT");
-        benchmark::RegisterBenchmark(name.c_str(), BM_Render, scene, aa, threads)
+        benchmark::RegisterBenchmark(name.c_str(), BM_Render, scene, aa, threads, 0, false)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->MinTime(1.0);
       }
     }
+    // With rims 2 and 4 px wide, after the plain renders they are compared with.
+    for (const auto& [width, merged] : {std::pair{2, false}, std::pair{4, false}, std::pair{4, true}})
+      for (int threads : {1, 0}) {
+        const std::string name = std::string("Render/") + lumbra::bench::SceneName(scene) + "/AA" +
+                                 (threads == 1 ? "/1T" : "/MT") + (merged ? "/EdgeMerged" : "/Edge") +
+                                 std::to_string(width);
+        benchmark::RegisterBenchmark(name.c_str(), BM_Render, scene, true, threads, width, merged)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->MinTime(1.0);
+      }
   }
   benchmark::RegisterBenchmark("Compose/Over", BM_ComposeOver)->Unit(benchmark::kMillisecond)->MinTime(0.5);
   benchmark::RegisterBenchmark("Compose/Memcpy", BM_Memcpy)->Unit(benchmark::kMillisecond)->MinTime(0.5);

@@ -19,8 +19,17 @@ lumbra=./build/native/lumbra
 # The default preset (a fresh data folder holds only defaults) and the shipped focus-line preset.
 "$lumbra" --data out/data render --preset latest samples/sample.png out/default.png
 "$lumbra" --data samples/data render --preset focus --svg out/focus.svg samples/sample.png out/focus.png
-# The README's picture: a fixed seed, so that it is the same file every time.
-"$lumbra" --data samples/data render --preset focus --seed 7 samples/sample.png docs/images/focus.png
+# The README's pictures: the focus preset plain, with white rims and in bundles, at half size
+# and with fixed seeds, so that they are the same files every time.
+styles=out/styles-data
+rm -rf "$styles" && cp -r samples/data "$styles"
+"$lumbra" --data "$styles" preset save focus-edged --from focus --edge-width 3 --edge-color '#FFFFFF' >/dev/null
+"$lumbra" --data "$styles" preset save focus-bundled --from focus --bundle-lines 6 --bundle-gap 5 \
+  --bundle-variation 50 >/dev/null
+for name in focus focus-edged focus-bundled; do
+  "$lumbra" --data "$styles" render --preset "$name" --seed 7 samples/sample.png "out/readme-$name.png"
+  convert "out/readme-$name.png" -resize 50% -strip -define png:exclude-chunks=date,time "docs/images/$name.png"
+done
 "$lumbra" --data out/data outline --length 400 --ruler-height 40 --thickness 24 --png out/stroke.png >/dev/null
 "$lumbra" --data out/data outline --length 400 --ruler-height 40 --thickness 24 \
   --png out/ruler-preview.png --preview >/dev/null

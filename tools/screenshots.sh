@@ -61,6 +61,7 @@ shot() {  # VIEW FILE WINDOW-NAME SETTLE-SECONDS
 }
 shot 0 settings-tab0 'Korvane : Lumbra' 4
 shot 1 settings-tab1 'Korvane : Lumbra' 4
+shot 2 settings-tab2 'Korvane : Lumbra' 4
 shot zoomed settings-zoomed 'Korvane : Lumbra' 4
 shot layout-editor layout-editor "$(caption 線の配置設定 'Line Layout')" 2
 shot circle-editor circle-editor "$(caption 線の配置設定 'Line Layout')" 2

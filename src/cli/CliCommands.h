@@ -85,9 +85,9 @@ struct LayoutOptions {
 };
 
 struct PresetOptions {
-  std::string name, layout, ruler, from, color, angle, pen;
+  std::string name, layout, ruler, from, color, angle, pen, edgeColor, edgeMode;
   std::optional<int> antialias, lengthFromMask, drawSide, interval, jitter, overshoot, pathPosition, height, length,
-      minLength, thickness, minThickness, taperStart, fixedTaper;
+      minLength, thickness, minThickness, taperStart, fixedTaper, edgeWidth, bundleLines, bundleGap, bundleVariation;
   bool asLatest = false;
 };
 

@@ -107,6 +107,13 @@ int RunLumbra(int argc, char** argv) {
   presetSave->add_option("--min-thickness", po.minThickness, text::kCliHelpMinPercent.Get());
   presetSave->add_option("--taper-start", po.taperStart, text::kCliHelpTaperPercent.Get());
   presetSave->add_option("--fixed-taper", po.fixedTaper, text::kCliHelpSwitch.Get());
+  presetSave->add_option("--edge-width", po.edgeWidth, text::kCliHelpEdgeWidth.Get());
+  presetSave->add_option("--edge-color", po.edgeColor, text::kCliHelpEdgeColor.Get());
+  presetSave->add_option("--edge-mode", po.edgeMode, text::kCliHelpEdgeMode.Get())
+      ->check(CLI::IsMember({"separate", "merged"}));
+  presetSave->add_option("--bundle-lines", po.bundleLines, text::kCliHelpBundleLines.Get());
+  presetSave->add_option("--bundle-gap", po.bundleGap, text::kCliHelpBundleGap.Get());
+  presetSave->add_option("--bundle-variation", po.bundleVariation, text::kCliHelpBundleVariation.Get());
 
   RenderOptions ro;
   const auto presetSource = [&ro](CLI::App* command) {

@@ -116,15 +116,17 @@ void Place(const RenderOptions& o) {
   const WalkSummary summary = WalkPlacement(
       preset, width, height, mask ? &mask->info : nullptr, random, [](int32_t, double, double) { return true; },
       [](const PlacedSide& s) {
-        Print({{"step", s.step},
-               {"pos", FloatJson(static_cast<float>(s.pos))},
-               {"x", FloatJson(static_cast<float>(s.x))},
-               {"y", FloatJson(static_cast<float>(s.y))},
-               {"theta", FloatJson(static_cast<float>(s.theta))},
-               {"side", s.side},
-               {"shift", FloatJson(static_cast<float>(s.shift))},
-               {"thickness", FloatJson(s.thickness)},
-               {"lengthPercent", FloatJson(s.lengthPercent)}});
+        nlohmann::json line = {{"step", s.step},
+                               {"pos", FloatJson(static_cast<float>(s.pos))},
+                               {"x", FloatJson(static_cast<float>(s.x))},
+                               {"y", FloatJson(static_cast<float>(s.y))},
+                               {"theta", FloatJson(static_cast<float>(s.theta))},
+                               {"side", s.side},
+                               {"shift", FloatJson(static_cast<float>(s.shift))},
+                               {"thickness", FloatJson(s.thickness)},
+                               {"lengthPercent", FloatJson(s.lengthPercent)}};
+        if (s.gap) line["gap"] = true;  // in the gap between two bundles: not drawn
+        Print(line);
       });
   Print({{"steps", summary.steps}, {"total", FloatJson(static_cast<float>(summary.total))}});
 }

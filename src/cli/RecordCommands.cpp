@@ -16,6 +16,18 @@ void CheckSpin(const text::Text& what, int value, SpinRange range) {
   CheckRange(what.Get(), value, range.min, range.max);
 }
 
+// "#RRGGBB" as an opaque ARGB colour; anything else is told with `form`.
+uint32_t ParseColor(const std::string& c, const text::Text& form) {
+  if (c.size() != 7 || c[0] != '#' || c.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
+    throw UsageError(form.Get());
+  return 0xFF000000u | static_cast<uint32_t>(std::stoul(c.substr(1), nullptr, 16));
+}
+
+constexpr ValueRange kEdgeWidthRange{0, CPresetData::kMaxEdgeWidth};
+constexpr ValueRange kBundleLinesRange{1, CPresetData::kMaxBundleLines};
+constexpr ValueRange kBundleGapRange{0, CPresetData::kMaxBundleGap};
+constexpr ValueRange kPercentRange{0, 100};
+
 }  // namespace
 
 // The kind and version of a record file, from its magic.
@@ -112,12 +124,10 @@ void SavePreset(const PresetOptions& o) {
   if (!o.from.empty()) LoadPresetStrictly(preset, o);
   if (!o.layout.empty()) LoadNamed(preset.layout, RecordKind::Layout, o.layout);
   if (!o.ruler.empty()) LoadNamed(preset.ruler, RecordKind::Ruler, o.ruler);
-  if (!o.color.empty()) {
-    const std::string& c = o.color;
-    if (c.size() != 7 || c[0] != '#' || c.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
-      throw UsageError(text::kCliColorForm.Get());
-    preset.color = 0xFF000000u | static_cast<uint32_t>(std::stoul(c.substr(1), nullptr, 16));
-  }
+  if (!o.color.empty()) preset.color = ParseColor(o.color, text::kCliColorForm);
+  if (!o.edgeColor.empty()) preset.edgeColor = ParseColor(o.edgeColor, text::kCliEdgeColorForm);
+  if (!o.edgeMode.empty())
+    preset.edgeMode = o.edgeMode == "merged" ? CPresetData::kEdgeMerged : CPresetData::kEdgeSeparate;
   if (!o.angle.empty()) {
     if (o.angle == "path") {
       preset.angle = CPresetData::kAngleFollowsPath;
@@ -147,11 +157,19 @@ void SavePreset(const PresetOptions& o) {
   set(preset.minThicknessPercent, o.minThickness, "--min-thickness", kMinPercentRange);
   set(preset.taperStart, o.taperStart, "--taper-start", kTaperStartRange);
   set(preset.fixedTaper, o.fixedTaper, "--fixed-taper", kSwitchRange);
+  set(preset.edgeWidth, o.edgeWidth, "--edge-width", kEdgeWidthRange);
+  set(preset.bundleLines, o.bundleLines, "--bundle-lines", kBundleLinesRange);
+  set(preset.bundleGap, o.bundleGap, "--bundle-gap", kBundleGapRange);
+  set(preset.bundleVariation, o.bundleVariation, "--bundle-variation", kPercentRange);
   if (!preset.Save(o.name, o.asLatest)) throw CommandError(TextsOf(RecordKind::Preset).notSaved.Get());
 }
 
 nlohmann::json PresetJson(const CPresetData& p, const std::string& layoutName, const std::string& rulerName) {
   nlohmann::json angle = p.angle == CPresetData::kAngleFollowsPath ? nlohmann::json("path") : nlohmann::json(p.angle);
+  // A mode this version does not know is shown as the number the file holds.
+  nlohmann::json edgeMode = p.edgeMode == CPresetData::kEdgeSeparate ? nlohmann::json("separate")
+                            : p.edgeMode == CPresetData::kEdgeMerged ? nlohmann::json("merged")
+                                                                     : nlohmann::json(p.edgeMode);
   return {{"layout", layoutName},
           {"ruler", rulerName},
           {"color", ColorText(p.color)},
@@ -170,7 +188,13 @@ nlohmann::json PresetJson(const CPresetData& p, const std::string& layoutName, c
           {"thickness", p.thickness},
           {"minThicknessPercent", p.minThicknessPercent},
           {"taperStart", p.taperStart},
-          {"fixedTaper", p.fixedTaper}};
+          {"fixedTaper", p.fixedTaper},
+          {"edgeWidth", p.edgeWidth},
+          {"edgeColor", ColorText(p.edgeColor)},
+          {"edgeMode", edgeMode},
+          {"bundleLines", p.bundleLines},
+          {"bundleGap", p.bundleGap},
+          {"bundleVariation", p.bundleVariation}};
 }
 
 void Show(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "data/PresetData.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "text/Text.h"
@@ -33,6 +34,67 @@ uint32_t ColorrefFromArgb(uint32_t argb) {
   return r | g << 8 | b << 16;
 }
 
+// The settings that came after the first version of the format follow its settings block as
+// extension blocks: a four-byte tag, an int32 length and that many bytes. Readers that know only
+// the first version stop before them; a block of an unknown tag is skipped (and kept), and a
+// block longer than its tag's fields has them first.
+constexpr char kEdgeTag[4] = {'e', 'd', 'g', 'e'};     // int32 width, int32 COLORREF, byte mode
+constexpr char kBundleTag[4] = {'b', 'n', 'd', 'l'};   // int32 lines, int32 gap, byte variation
+constexpr int32_t kEdgeBlockSize = 9, kBundleBlockSize = 9;
+
+void WriteBlockHeader(RecordWriter& writer, const char (&tag)[4], int32_t size) {
+  writer.Write(tag, 4);
+  writer.WriteInt32(size);
+}
+
+void ReadExtensions(RecordReader& reader, CPresetData& preset) {
+  while (reader.Remaining() > 0) {
+    char tag[4];
+    reader.Read(tag, 4);
+    const int32_t size = reader.ReadInt32();
+    if (size < 0 || static_cast<uint64_t>(size) > reader.Remaining()) throw FileError(text::kTruncatedFile);
+    const auto is = [&](const char (&known)[4]) { return std::equal(tag, tag + 4, known); };
+    int32_t read = 0;
+    if (is(kEdgeTag) && size >= kEdgeBlockSize) {
+      preset.edgeWidth = reader.ReadInt32();
+      preset.edgeColor = ArgbFromColorref(static_cast<uint32_t>(reader.ReadInt32()));
+      preset.edgeMode = reader.ReadByte();
+      read = kEdgeBlockSize;
+    } else if (is(kBundleTag) && size >= kBundleBlockSize) {
+      preset.bundleLines = reader.ReadInt32();
+      preset.bundleGap = reader.ReadInt32();
+      preset.bundleVariation = reader.ReadByte();
+      read = kBundleBlockSize;
+    }
+    std::string rest(static_cast<size_t>(size - read), '\0');
+    reader.Read(rest.data(), rest.size());
+    if (read == 0) {
+      preset.unknownExtensions.append(tag, 4);
+      const auto n = static_cast<uint32_t>(size);
+      const char length[4] = {char(n), char(n >> 8), char(n >> 16), char(n >> 24)};
+      preset.unknownExtensions.append(length, 4).append(rest);
+    }
+  }
+}
+
+// Only what differs from a preset of the first version is written, so that such a preset is
+// written back byte for byte.
+void WriteExtensions(RecordWriter& writer, const CPresetData& preset) {
+  if (preset.edgeWidth != 0 || preset.edgeColor != 0xFFFFFFFF || preset.edgeMode != CPresetData::kEdgeSeparate) {
+    WriteBlockHeader(writer, kEdgeTag, kEdgeBlockSize);
+    writer.WriteInt32(preset.edgeWidth);
+    writer.WriteInt32(static_cast<int32_t>(ColorrefFromArgb(preset.edgeColor)));
+    writer.WriteByte(preset.edgeMode);
+  }
+  if (preset.bundleLines != 1 || preset.bundleGap != 0 || preset.bundleVariation != 0) {
+    WriteBlockHeader(writer, kBundleTag, kBundleBlockSize);
+    writer.WriteInt32(preset.bundleLines);
+    writer.WriteInt32(preset.bundleGap);
+    writer.WriteByte(preset.bundleVariation);
+  }
+  writer.Write(preset.unknownExtensions.data(), preset.unknownExtensions.size());
+}
+
 }  // namespace
 
 CPresetData::CPresetData() {
@@ -60,6 +122,17 @@ void CPresetData::SetDefaults() {
   minThicknessPercent = 100;
   taperStart = 50;
   fixedTaper = 1;
+  SetExtensionDefaults();
+}
+
+void CPresetData::SetExtensionDefaults() {
+  edgeWidth = 0;
+  edgeColor = 0xFFFFFFFF;
+  edgeMode = kEdgeSeparate;
+  bundleLines = 1;
+  bundleGap = 0;
+  bundleVariation = 0;
+  unknownExtensions.clear();
 }
 
 bool CPresetData::Load(const std::string& name) {
@@ -93,6 +166,8 @@ void CPresetData::ReadFile(const std::string& path, std::string* layoutNameOut, 
     next.minThicknessPercent = reader.ReadByte();
     next.taperStart = reader.ReadByte();
     next.fixedTaper = reader.ReadByte();
+    next.SetExtensionDefaults();  // a file without extension blocks has none of these
+    ReadExtensions(reader, next);
   });
   // The layout and the ruler load by name with their own messages and fallbacks.
   if (layoutNameOut && rulerNameOut) {
@@ -128,6 +203,7 @@ bool CPresetData::Save(const std::string& name, bool asLatest) {
     writer.WriteByte(minThicknessPercent);
     writer.WriteByte(taperStart);
     writer.WriteByte(fixedTaper);
+    WriteExtensions(writer, *this);
   });
 }
 

@@ -16,6 +16,8 @@ class CPresetData {
   CPresetData();
 
   void SetDefaults();
+  // The settings that extension blocks carry (edge, bundles) as a file without them means.
+  void SetExtensionDefaults();
   bool Load(const std::string& name);
   bool Save(const std::string& name, bool asLatest);
   // Reads a preset file from any path. Its layout and ruler load by name from the data folder,
@@ -43,6 +45,23 @@ class CPresetData {
   uint8_t minThicknessPercent = 100;
   uint8_t taperStart = 50;
   uint8_t fixedTaper = 1;
+
+  // A rim around every stroke: its own outline widened by edgeWidth pixels (0: none), in
+  // edgeColor; kEdgeSeparate draws each stroke's rim just before it, kEdgeMerged every rim first.
+  static constexpr uint8_t kEdgeSeparate = 0, kEdgeMerged = 1;
+  static constexpr int32_t kMaxEdgeWidth = 50;
+  int32_t edgeWidth = 0;
+  uint32_t edgeColor = 0xFFFFFFFF;  // ARGB, always opaque
+  uint8_t edgeMode = kEdgeSeparate;
+  // Lines in bundles: bundleLines placement steps placed (1: no bundles), then bundleGap steps
+  // left empty; each bundle's count and gap vary by up to bundleVariation percent.
+  static constexpr int32_t kMaxBundleLines = 1000, kMaxBundleGap = 100;
+  int32_t bundleLines = 1;
+  int32_t bundleGap = 0;
+  uint8_t bundleVariation = 0;
+  // Extension blocks of the file this preset was read from that this version does not know:
+  // written back as they were.
+  std::string unknownExtensions;
 };
 
 }  // namespace lumbra

@@ -202,6 +202,32 @@ double MaskRunLength(const MaskInfo* mask, double x, double y, double direction,
   return std::min(walked, maxLength);
 }
 
+BundleCounter::BundleCounter(const CPresetData& preset, uint32_t seed)
+    : lines_(std::clamp(preset.bundleLines, 1, CPresetData::kMaxBundleLines)),
+      gap_(std::clamp(preset.bundleGap, 0, CPresetData::kMaxBundleGap)),
+      variation_(std::min<int>(preset.bundleVariation, 100)),
+      random_(seed ^ 0x9E3779B9u) {}
+
+int32_t BundleCounter::Vary(int32_t value, int32_t least) {
+  if (variation_ == 0) return std::max(value, least);
+  const double factor = 1 + variation_ / 100.0 * (2 * Fraction(random_) - 1);
+  return std::max(least, static_cast<int32_t>(std::lround(value * factor)));
+}
+
+bool BundleCounter::Gap() {
+  if (lines_ <= 1) return false;
+  if (linesLeft_ == 0 && gapLeft_ == 0) {
+    linesLeft_ = Vary(lines_, 1);
+    gapLeft_ = Vary(gap_, 0);
+  }
+  if (linesLeft_ > 0) {
+    --linesLeft_;
+    return false;
+  }
+  --gapLeft_;
+  return true;
+}
+
 WalkSummary WalkPlacement(const CPresetData& preset, int32_t width, int32_t height, const MaskInfo* mask,
                           Random& random, const BeginStepFn& beginStep, const PlaceSideFn& placeSide) {
   WalkSummary summary;
@@ -225,6 +251,8 @@ WalkSummary WalkPlacement(const CPresetData& preset, int32_t width, int32_t heig
   const double fixedTheta = (preset.angle + 90.0) * kPi / 180;
   float thickness = static_cast<float>(nominalThickness);
 
+  BundleCounter bundles(preset, random.State());
+
   size_t hint = 0;
   summary.end = WalkEnd::Finished;
   for (int32_t step = 0;; ++step) {
@@ -236,6 +264,7 @@ WalkSummary WalkPlacement(const CPresetData& preset, int32_t width, int32_t heig
       break;
     }
     hint = FindSegment(path, hint, pos);
+    const bool gap = bundles.Gap();
     double p = pos;
     if (preset.jitter != 0) p += (2 * Fraction(random) - 1) * jitterRange;
     if (p < 0 || p > total) continue;
@@ -260,14 +289,15 @@ WalkSummary WalkPlacement(const CPresetData& preset, int32_t width, int32_t heig
       if ((s == 0 && preset.drawSide == 1) || (s == 1 && preset.drawSide == 0)) continue;
       double lenPercent = 0;
       if (nominalLength > 0) {
-        const double len =
-            preset.lengthFromMask == 1 ? MaskRunLength(runMask, x, y, theta - s * kPi, nominalLength) : nominalLength;
+        const double len = preset.lengthFromMask == 1 && !gap
+                                ? MaskRunLength(runMask, x, y, theta - s * kPi, nominalLength)
+                                : nominalLength;
         lenPercent = 100 * len / nominalLength;
       }
       lenPercent = std::clamp((minLen + (1 - minLen) * fLen) * lenPercent, 0.0, 100.0);
       if (minThick < 1) thickness = static_cast<float>((minThick + (1 - minThick) * fThick) * nominalThickness);
       if (placeSide) {
-        placeSide(PlacedSide{step, p, x, y, theta, s, shift, thickness, static_cast<float>(lenPercent)});
+        placeSide(PlacedSide{step, p, x, y, theta, s, shift, thickness, static_cast<float>(lenPercent), gap});
       }
     }
   }

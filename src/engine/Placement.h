@@ -6,7 +6,9 @@
 // The walk draws its random values from the generator it is given, always in the same order:
 // per step the jitter value (only when jitter is on, also for steps that then fall off the path),
 // then per placed step the sign and the size of the shift (only when overshoot is positive), the
-// length factor and the thickness factor. Both sides of one step share them.
+// length factor and the thickness factor. Both sides of one step share them. Steps in the gaps
+// between bundles draw theirs too and are handed over marked as gaps, so that bundles only take
+// lines away.
 //
 // Degenerate input places nothing rather than failing: a line layout with fewer than two points,
 // a circle layout with fewer than three entries (entries past the third are ignored), an interval
@@ -103,6 +105,24 @@ struct PlacedSide {
   double shift = 0;         // along the stroke, pixels
   float thickness = 0;      // pen thickness, pixels
   float lengthPercent = 0;  // drawn part of the nominal length, 0..100
+  bool gap = false;         // the step falls in a bundle's gap: nothing is drawn for it
+};
+
+// Which placement steps fall in the gaps between bundles of lines: per bundle, its count of lines
+// and its gap, each varied by up to the preset's variation (percent) with a generator of its own
+// (seeded from `seed`), so that bundles leave every other random value of the walk as it was.
+class BundleCounter {
+ public:
+  BundleCounter(const CPresetData& preset, uint32_t seed);
+  // Whether the next step falls in a gap; called once per step, in order.
+  bool Gap();
+
+ private:
+  int32_t Vary(int32_t value, int32_t least);
+
+  int32_t lines_, gap_, variation_;
+  Random random_;
+  int32_t linesLeft_ = 0, gapLeft_ = 0;
 };
 
 enum class WalkEnd {

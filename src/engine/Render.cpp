@@ -1,11 +1,13 @@
 #include "engine/Render.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/Random.h"
 #include "data/PresetData.h"
 #include "data/RulerData.h"
 #include "engine/Bitmap.h"
+#include "engine/Edge.h"
 #include "engine/Graphics.h"
 #include "engine/Outline.h"
 
@@ -55,14 +57,17 @@ void KeepPointsApart(const std::vector<PointF>& in, float distance, std::vector<
 
 }  // namespace
 
-uint32_t StrokeColor(const CPresetData& preset) {
-  if (!preset.grayscale) return preset.color;
-  const uint32_t r = (preset.color >> 16) & 0xFF;
-  const uint32_t g = (preset.color >> 8) & 0xFF;
-  const uint32_t b = preset.color & 0xFF;
+uint32_t DrawnColor(uint32_t argb, bool grayscale) {
+  if (!grayscale) return argb;
+  const uint32_t r = (argb >> 16) & 0xFF;
+  const uint32_t g = (argb >> 8) & 0xFF;
+  const uint32_t b = argb & 0xFF;
   const auto grey = static_cast<uint32_t>(r * 0.298912 + g * 0.586611 + b * 0.114478);
   return 0xFF000000u | (grey << 16) | (grey << 8) | grey;
 }
+
+uint32_t StrokeColor(const CPresetData& preset) { return DrawnColor(preset.color, preset.grayscale); }
+uint32_t EdgeColor(const CPresetData& preset) { return DrawnColor(preset.edgeColor, preset.grayscale); }
 
 int32_t RenderLines(RenderJob& job) {
   if (job.preset == nullptr || job.target == nullptr) return 0;
@@ -85,6 +90,16 @@ int32_t RenderLines(RenderJob& job) {
 
   const uint32_t color = StrokeColor(preset);
   const Brush brush = Brush::Solid(color);
+  const float edgeWidth = static_cast<float>(std::clamp(preset.edgeWidth, 0, CPresetData::kMaxEdgeWidth));
+  const uint32_t edgeColor = EdgeColor(preset);
+  const Brush edgeBrush = Brush::Solid(edgeColor);
+  // Merged rims are all drawn before any stroke: the strokes wait here, with where they go.
+  const bool strokesWait = edgeWidth > 0 && preset.edgeMode == CPresetData::kEdgeMerged;
+  struct WaitingStroke {
+    Affine transform;
+    std::vector<PointF> outline;
+  };
+  std::vector<WaitingStroke> waiting;
   CRulerData ruler;
   preset.ruler.CopyTo(ruler);
   ruler.SetMillPen(preset.penTip == 1);
@@ -95,6 +110,18 @@ int32_t RenderLines(RenderJob& job) {
   std::vector<PointF> outline;
   std::vector<PointF> placed;
   std::vector<PointF> sparse;
+  std::vector<PointF> rim, rimOutline;
+  // Fills `polygon` under the current transform and hands it to the sink in picture coordinates.
+  const auto fill = [&](const Brush& with, uint32_t argb, const std::vector<PointF>& polygon) {
+    g.FillPolygon(with, polygon, FillRule::Winding);
+    if (!job.strokeSink) return;
+    const Affine& m = g.Transform();
+    placed.resize(polygon.size());
+    for (size_t i = 0; i < polygon.size(); ++i)
+      placed[i] = PointF{static_cast<float>(m.X(polygon[i].x, polygon[i].y)),
+                         static_cast<float>(m.Y(polygon[i].x, polygon[i].y))};
+    job.strokeSink(placed, argb);
+  };
   const auto beginStep = [&](int32_t, double pos, double total) {
     if (job.progress) job.progress(TruncateToInt32(pos), TruncateToInt32(total));
     return job.abort.load(std::memory_order_relaxed) == 0;
@@ -103,6 +130,7 @@ int32_t RenderLines(RenderJob& job) {
   bool haveOutline = false;
   float outlineLength = 0, outlineThickness = 0;
   const auto placeSide = [&](const PlacedSide& side) {
+    if (side.gap) return;
     if (!haveOutline || side.lengthPercent != outlineLength || side.thickness != outlineThickness) {
       ruler.SetLengthPercent(side.lengthPercent);
       ruler.SetTaperStart(preset.taperStart);
@@ -113,22 +141,20 @@ int32_t RenderLines(RenderJob& job) {
     }
     if (outline.size() <= 1) return;
     SetSideTransform(g, side, preset.drawSide, job.scale, preset.antialias == 1 ? 0.0 : 0.5);
-    if (job.scale < 1.0) {
-      // Drawn small, the points of a curved outline crowd within a fraction of a pixel: a fifth
-      // of a pixel apart is plenty, and the rasteriser has far fewer edges to walk.
-      KeepPointsApart(outline, static_cast<float>(0.2 / job.scale), sparse);
-      g.FillPolygon(brush, sparse, FillRule::Winding);
-    } else {
-      g.FillPolygon(brush, outline, FillRule::Winding);
+    // Drawn small, the points of a curved outline crowd within a fraction of a pixel: a fifth
+    // of a pixel apart is plenty, and the rasteriser has far fewer edges to walk.
+    if (job.scale < 1.0) KeepPointsApart(outline, static_cast<float>(0.2 / job.scale), sparse);
+    const std::vector<PointF>& drawn = job.scale < 1.0 ? sparse : outline;
+    if (edgeWidth > 0) {
+      // The rim's own corners need no finer detail than a quarter pixel.
+      KeepPointsApart(drawn, static_cast<float>(0.25 / job.scale), rimOutline);
+      EdgeContour(rimOutline, edgeWidth, static_cast<float>(0.125 / job.scale), rim);
+      fill(edgeBrush, edgeColor, rim);
     }
-    if (job.strokeSink) {
-      const Affine& m = g.Transform();
-      placed.resize(outline.size());
-      for (size_t i = 0; i < outline.size(); ++i) {
-        placed[i] = PointF{static_cast<float>(m.X(outline[i].x, outline[i].y)),
-                           static_cast<float>(m.Y(outline[i].x, outline[i].y))};
-      }
-      job.strokeSink(placed, color);
+    if (strokesWait) {
+      waiting.push_back({g.Transform(), drawn});
+    } else {
+      fill(brush, color, drawn);
     }
   };
   const int pictureWidth = job.pictureWidth > 0 ? job.pictureWidth : target.Width();
@@ -136,6 +162,10 @@ int32_t RenderLines(RenderJob& job) {
   const WalkSummary walk = WalkPlacement(preset, pictureWidth, pictureHeight, job.mask, random, beginStep, placeSide);
   // A stopped render returns at once: the strokes it kept are dropped with the Graphics, unpainted.
   if (walk.end == WalkEnd::Stopped) return 0;
+  for (const WaitingStroke& stroke : waiting) {
+    g.SetTransform(stroke.transform);
+    fill(brush, color, stroke.outline);
+  }
   if (job.paintProgress) g.SetPaintProgress(job.paintProgress);  // the painting at the end only
   g.EndBatch();
   if (walk.end != WalkEnd::Finished) return 0;

@@ -4,7 +4,8 @@
 //
 // The pass clears the target, sets anti-aliased (high quality smoothing, half pixel offset) or
 // aliased drawing, walks the layout (Placement.h), and fills one outline per placed side with a
-// single colour (grey when the preset is marked grayscale). It polls the abort flag at the start
+// single colour (grey when the preset is marked grayscale), each with its rim just before it when
+// the preset gives the strokes an edge (or, merged, every rim before the first stroke). It polls the abort flag at the start
 // of every placement step, right after the progress call for that step, so a job aborted before it
 // starts draws nothing. Only the target is written; the preset is read and left unchanged.
 #pragma once
@@ -57,6 +58,8 @@ struct RenderJob {
 // The colour a preset draws with: its colour, or when `grayscale` is set opaque grey of the
 // colour's luminance.
 uint32_t StrokeColor(const CPresetData& preset);
+// The same for the colour of the strokes' rims.
+uint32_t EdgeColor(const CPresetData& preset);
 
 // Runs one render. 1 when the walk ran to its end, 0 when there was nothing to walk (no callback
 // is called then, the target is cleared) or the job was aborted (no completion call; the target

@@ -269,6 +269,62 @@ TEST_F(CliRender, RendersComposesAndRepeatsWithTheSameSeed) {
   EXPECT_EQ(Run(Data() + " render --preset speed '" + data.File("tiny.png") + "' '" + data.File("t.png") + "'").status, 0);
 }
 
+// Rims and bundles from the command line to the preset file, the placement and the SVG.
+TEST_F(CliRender, EdgesAndBundles) {
+  ASSERT_EQ(Run(Data() + " preset save full --edge-width 50 --edge-color '#12aBf0' --edge-mode merged"
+                         " --bundle-lines 1000 --bundle-gap 100 --bundle-variation 100").status, 0);
+  ASSERT_EQ(Run(Data() + " preset save kept --from full --thickness 2").status, 0);  // keeps what is not given
+  const auto shown = nlohmann::json::parse(Run("show '" + data.File("preset/kept.qmfpreset") + "'").out);
+  const auto expected = nlohmann::json::parse(R"({"edgeWidth":50, "edgeColor":"#12ABF0", "edgeMode":"merged",
+      "bundleLines":1000, "bundleGap":100, "bundleVariation":100, "thickness":2})");
+  for (const auto& [key, value] : expected.items()) EXPECT_EQ(shown[key], value) << key;
+  for (const char* bad : {"--edge-width 51", "--edge-width -1", "--edge-color white", "--edge-color '#12345'",
+                          "--edge-mode both", "--bundle-lines 0", "--bundle-lines 1001", "--bundle-gap 101",
+                          "--bundle-gap -1", "--bundle-variation 101", "--bundle-lines 2.5"})
+    EXPECT_EQ(Run(Data() + " preset save bad " + bad).status, 2) << bad;
+
+  // Without jitter every step is placed: of every five steps three are drawn, two marked as gaps.
+  ASSERT_EQ(Run(Data() + " preset save bundled --from speed --jitter 0 --bundle-lines 3 --bundle-gap 2"
+                         " --bundle-variation 0").status, 0);
+  std::istringstream lines(Run(Data() + " place --preset bundled --size 120x80 --seed 3").out);
+  std::string line;
+  std::vector<nlohmann::json> sides;
+  while (std::getline(lines, line)) sides.push_back(nlohmann::json::parse(line));
+  ASSERT_GE(sides.size(), 21u);
+  ASSERT_EQ(sides.size(), 2 * sides.back()["steps"].get<size_t>() + 1);  // both sides of every step
+  for (size_t i = 0; i + 1 < sides.size(); ++i) {
+    const size_t step = sides[i]["step"];
+    EXPECT_EQ(step, i / 2);
+    EXPECT_EQ(sides[i].contains("gap"), step % 5 >= 3) << step;  // a drawn side's line is as it always was
+    if (sides[i].contains("gap")) {
+      EXPECT_EQ(sides[i]["gap"], true);
+    }
+  }
+
+  // The SVG has each rim, in its own colour, just before its stroke; merged, every rim first.
+  const auto fills = [&](const std::string& mode) {
+    EXPECT_EQ(Run(Data() + " preset save " + mode + " --from speed --edge-width 3 --edge-color '#00FF00'"
+                           " --edge-mode " + mode).status, 0);
+    EXPECT_EQ(Run(Data() + " render --preset " + mode + " --seed 5 '" + data.File("in.png") + "' '" +
+                  data.File("e.png") + "' --svg '" + data.File("e.svg") + "'").status, 0);
+    const auto bytes = ReadBytes(data.File("e.svg"));
+    std::istringstream svg(std::string(bytes.begin(), bytes.end()));
+    std::string order;
+    while (std::getline(svg, line))
+      if (line.rfind("<path", 0) == 0) order += line.find("\"#00FF00\"") != std::string::npos   ? 'E'
+                                                : line.find("\"#2050A0\"") != std::string::npos ? 'S'
+                                                                                                : '?';
+    return order;
+  };
+  const std::string separate = fills("separate"), merged = fills("merged");
+  const size_t strokes = separate.size() / 2;
+  ASSERT_GT(strokes, 10u);
+  std::string alternating;
+  for (size_t i = 0; i < strokes; ++i) alternating += "ES";
+  EXPECT_EQ(separate, alternating);
+  EXPECT_EQ(merged, std::string(strokes, 'E') + std::string(strokes, 'S'));
+}
+
 TEST_F(CliRender, FailuresLeaveNoOutput) {
   const std::string out = " '" + data.File("out.png") + "'";
   Result r = Run(Data() + " render --preset speed '" + data.File("missing.png") + "'" + out);

@@ -20,7 +20,7 @@
 //   lumbra_host dialog PLUGIN.8bf INPUT.png VIEW SECONDS
 //       opens the plug-in's settings dialog over the picture (as the Filter menu does), shows
 //       VIEW for SECONDS and cancels everything: for looking at it and taking screenshots.
-//       VIEW is a tab (0 or 1), the first tab with the preview zoomed out to 50 % (zoomed) or,
+//       VIEW is a tab (0, 1 or 2), the first tab with the preview zoomed out to 50 % (zoomed) or,
 //       reached through the lists' "<新規作成>" as a person would: layout-editor, circle-editor,
 //       line-generator, polygon-generator or ruler-editor; or the preset list's name entry
 //       (name-entry).
@@ -221,8 +221,8 @@ int ShowDialog(const std::wstring& plugin, const std::wstring& input, const std:
   TestHost host(plugin);
   if (!Prepare(host, input, false)) return 1;
   WindowScript script(L"Korvane : Lumbra", [&](HWND dialog) {
-    if (view == L"0" || view == L"1" || view == L"zoomed") {
-      lumbra::test::ShowTab(dialog, view == L"1" ? 1 : 0);
+    if (view == L"0" || view == L"1" || view == L"2" || view == L"zoomed") {
+      lumbra::test::ShowTab(dialog, view == L"zoomed" ? 0 : std::stoi(view));
       if (view == L"zoomed")
         for (int i = 0; i < 2; ++i) ClickButton(dialog, IDC_ZOOM_OUT);
       Sleep(static_cast<DWORD>(seconds) * 1000);

@@ -111,10 +111,10 @@ class LayoutFaultsTest : public ::testing::Test {
   static constexpr text::Language kLanguages[] = {text::Language::Japanese, text::Language::English};
 };
 
-TEST_F(LayoutFaultsTest, BothTabsOfTheSettingsDialog) {
+TEST_F(LayoutFaultsTest, EveryTabOfTheSettingsDialog) {
   SettingDialogParams params;
   params.layerImage = &layer;
-  for (int tab : {0, 1}) {
+  for (int tab : {0, 1, 2}) {
     Look looks[2];
     for (int l = 0; l < 2; ++l) {
       LanguageScope language(kLanguages[l]);
@@ -124,7 +124,7 @@ TEST_F(LayoutFaultsTest, BothTabsOfTheSettingsDialog) {
       EXPECT_TRUE(looks[l].faults.empty()) << "tab " << tab << ", language " << l << ":\n"
                                            << Narrow(Joined(looks[l].faults));
     }
-    ExpectTranslated(tab ? "settings, tab 1" : "settings, tab 0", looks[0], looks[1]);
+    ExpectTranslated(("settings, tab " + std::to_string(tab)).c_str(), looks[0], looks[1]);
   }
 }
 

@@ -277,6 +277,63 @@ TEST_F(SettingPagesTest, SlidersMoveTheirFieldsAndTheJitterLabel) {
   EXPECT_EQ(heightText, L"123");
 }
 
+// The third page shows the preset's rims and bundles, and every control of it changes the preset
+// and re-renders: the width slider, a typed gap, the overlap radios and the rims' colour button.
+TEST_F(SettingPagesTest, RimAndBundleControlsShowAndChangeThePreset) {
+  CPresetData latest;
+  latest.edgeWidth = 3;
+  latest.edgeColor = 0xFF00FF00u;
+  latest.edgeMode = CPresetData::kEdgeMerged;
+  latest.bundleLines = 4;
+  latest.bundleGap = 2;
+  latest.bundleVariation = 10;
+  ASSERT_TRUE(latest.Save(kLatestName, true));
+  params.colorPicker = &ScriptedPicker;
+  CSettingDialog dialog(params);
+  std::wstring shown[4];
+  bool merged = false;
+  COLORREF shownColor = 0;
+  int renders[4] = {};
+  CPresetData after;
+  Run(dialog, [&](HWND d, HWND, HWND) {
+    ShowTab(d, 2);
+    HWND s = PageWith(d, IDC_EDGE_WIDTH_SLIDER);
+    const int ids[] = {IDC_EDGE_WIDTH_EDIT, IDC_BUNDLE_LINES_EDIT, IDC_BUNDLE_GAP_EDIT, IDC_BUNDLE_VARIATION_EDIT};
+    for (int i = 0; i < 4; ++i) shown[i] = Text(s, ids[i]);
+    merged = Checked(s, IDC_EDGE_MERGED);
+    shownColor = dialog.Preset().edgeColor;
+    int count = dialog.RenderCount();
+    const auto rendered = [&] {
+      const int now = dialog.RenderCount();
+      const int added = now - count;
+      count = now;
+      return added;
+    };
+    Slide(s, IDC_EDGE_WIDTH_SLIDER, 7);
+    renders[0] = rendered();
+    TypeInto(s, IDC_BUNDLE_GAP_EDIT, L"5", GetDlgItem(s, IDC_BUNDLE_LINES_EDIT));
+    renders[1] = rendered();
+    Click(s, IDC_EDGE_SEPARATE);
+    renders[2] = rendered();
+    Click(s, IDC_EDGE_COLOR);
+    renders[3] = rendered();
+    after = dialog.Preset();
+  });
+  EXPECT_EQ(shown[0], L"3");
+  EXPECT_EQ(shown[1], L"4");
+  EXPECT_EQ(shown[2], L"2");
+  EXPECT_EQ(shown[3], L"10");
+  EXPECT_TRUE(merged);
+  EXPECT_EQ(shownColor, 0xFF00FF00u);
+  for (int added : renders) EXPECT_EQ(added, 1);
+  EXPECT_EQ(after.edgeWidth, 7);
+  EXPECT_EQ(after.bundleGap, 5);
+  EXPECT_EQ(after.bundleLines, 4);
+  EXPECT_EQ(after.bundleVariation, 10);
+  EXPECT_EQ(after.edgeMode, CPresetData::kEdgeSeparate);
+  EXPECT_EQ(after.edgeColor, 0xFF996633u);
+}
+
 TEST_F(SettingPagesTest, CanvasesShowThePresetsLayoutAndRulerWithThePagesPenAndTaper) {
   StoreLatest();
   CSettingDialog dialog(params);

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "resources/resource.h"
 #include "ui/framework/Module.h"
 #include "ui/settings/SettingDialog.h"
@@ -44,6 +47,16 @@ bool FollowSlider(HWND page, HWND slider, const SliderRow (&rows)[N]) {
 }
 
 constexpr int kTaperRow = 5;
+
+// Edge width, lines per bundle, gap, variation.
+constexpr SliderRow kStyleRows[] = {
+    {IDC_EDGE_WIDTH_SLIDER, IDC_EDGE_WIDTH_EDIT, IDC_EDGE_WIDTH_SPIN, kEdgeWidthRange.min, kEdgeWidthRange.max, 5},
+    {IDC_BUNDLE_LINES_SLIDER, IDC_BUNDLE_LINES_EDIT, IDC_BUNDLE_LINES_SPIN, kBundleLinesRange.min,
+     kBundleLinesRange.max, 10},
+    {IDC_BUNDLE_GAP_SLIDER, IDC_BUNDLE_GAP_EDIT, IDC_BUNDLE_GAP_SPIN, kBundleGapRange.min, kBundleGapRange.max, 5},
+    {IDC_BUNDLE_VARIATION_SLIDER, IDC_BUNDLE_VARIATION_EDIT, IDC_BUNDLE_VARIATION_SPIN, kPercentRange.min,
+     kPercentRange.max, 10},
+};
 
 bool IsRadio(int id, int first, int count) { return id >= first && id < first + count; }
 
@@ -185,6 +198,59 @@ INT_PTR CPropRuler::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled
     // The canvas shows the taper: it follows the slider step by step, once the preset holds it.
     if (GetDlgCtrlID(slider) == kRulerRows[kTaperRow].slider) dialog->RefreshPagePreview(2);
     handled = true;
+  }
+  return 0;
+}
+
+// --- rims and bundles ---
+
+CPropStyle::CPropStyle() : CSettingsPage(IDD_PAGE_STYLE) {}
+
+BOOL CPropStyle::OnInitDialog() {
+  edgeColor_.AttachDlgItem(Handle(), IDC_EDGE_COLOR);
+  for (const SliderRow& row : kStyleRows) SetUpRow(Handle(), row);
+  return TRUE;
+}
+
+bool CPropStyle::OnCommand(int id, int code, HWND) {
+  CSettingDialog* dialog = CSettingDialog::Current();
+  if (!dialog) return false;
+  if (code == BN_CLICKED && id == IDC_EDGE_COLOR) {
+    dialog->PickColor(edgeColor_);
+    return true;
+  }
+  if (code == BN_CLICKED && IsRadio(id, IDC_EDGE_SEPARATE, 2)) {
+    dialog->CollectSettings();
+    return true;
+  }
+  const auto row = std::find_if(std::begin(kStyleRows), std::end(kStyleRows), [&](const SliderRow& r) { return r.edit == id; });
+  if (row == std::end(kStyleRows)) return false;
+  int& remembered = remembered_[row - std::begin(kStyleRows)];
+  if (code == EN_SETFOCUS) {
+    remembered = SliderPosition(Handle(), row->slider);
+    return true;
+  }
+  if (code != EN_KILLFOCUS) return false;
+  // As on the other pages: text out of range or not a number leaves the old value.
+  const int value = SpinPosition(Handle(), row->spin);
+  SetSpinPosition(Handle(), row->spin, value);
+  if (value != remembered) {
+    SetSliderPosition(Handle(), row->slider, value);
+    dialog->CollectSettings();
+  }
+  return true;
+}
+
+INT_PTR CPropStyle::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  CSettingDialog* dialog = CSettingDialog::Current();
+  if (message == WM_HSCROLL && lParam && dialog) {
+    FollowSlider(Handle(), reinterpret_cast<HWND>(lParam), kStyleRows);
+    dialog->CollectSettings();
+    handled = true;
+  } else if (message == WM_DRAWITEM && wParam == IDC_EDGE_COLOR) {
+    edgeColor_.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    handled = true;
+    return TRUE;
   }
   return 0;
 }

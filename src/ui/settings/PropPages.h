@@ -8,6 +8,7 @@
 #include "ui/editors/LayoutWindow.h"
 #include "ui/framework/Controls.h"
 #include "ui/framework/PropertySheet.h"
+#include "ui/settings/ColorButton.h"
 
 namespace lumbra {
 
@@ -61,6 +62,23 @@ class CPropRuler : public CSettingsPage {
   CRulerData ruler_;
   CLayoutWindow canvas_;
   int remembered_[6] = {};  // per row, the value when its edit took the focus
+};
+
+// "縁取りと束": the strokes' rims (width, colour, drawn per line or merged) and the bundles of
+// lines (lines per bundle, the gap after each, their variation).
+class CPropStyle : public CSettingsPage {
+ public:
+  CPropStyle();
+  CColorButton& EdgeColorButton() { return edgeColor_; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+ private:
+  CColorButton edgeColor_;
+  int remembered_[4] = {};  // per row, the value when its edit took the focus
 };
 
 }  // namespace lumbra

@@ -82,6 +82,7 @@ CSettingDialog::CSettingDialog(const SettingDialogParams& params)
       colorPicker_(params.colorPicker) {
   sheet_.AddPage(&layoutPage_);
   sheet_.AddPage(&rulerPage_);
+  sheet_.AddPage(&stylePage_);
   g_current = this;
   JitterLabel(0);
 }
@@ -110,6 +111,7 @@ BOOL CSettingDialog::OnInitDialog() {
   colorButton_.AttachDlgItem(Handle(), IDC_COLOR);
 
   sheet_.Create(Handle(), ChildRect(Handle(), Item(IDC_TAB_AREA)));
+  sheet_.SetActivePage(2);
   sheet_.SetActivePage(1);
   sheet_.SetActivePage(0);
 
@@ -318,6 +320,13 @@ void CSettingDialog::CollectSettings() {
   preset.minThicknessPercent = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 12));
   preset.taperStart = static_cast<uint8_t>(SliderPosition(r, IDC_ROW_SLIDER + 15));
   preset.fixedTaper = IsChecked(r, IDC_FIXED_TAPER);
+  const HWND s = stylePage_.Handle();
+  preset.edgeWidth = SliderPosition(s, IDC_EDGE_WIDTH_SLIDER);
+  preset.edgeColor = OpaqueArgbOf(stylePage_.EdgeColorButton().GetColor());
+  preset.edgeMode = static_cast<uint8_t>(CheckedRadioOf(s, IDC_EDGE_SEPARATE, 2));
+  preset.bundleLines = SliderPosition(s, IDC_BUNDLE_LINES_SLIDER);
+  preset.bundleGap = SliderPosition(s, IDC_BUNDLE_GAP_SLIDER);
+  preset.bundleVariation = static_cast<uint8_t>(SliderPosition(s, IDC_BUNDLE_VARIATION_SLIDER));
   RestartRender();
 }
 
@@ -348,6 +357,13 @@ void CSettingDialog::ShowSettings() {
       preset_.taperStart};
   for (int i = 0; i < 6; ++i) showRow(r, IDC_ROW_SLIDER + 3 * i, rows[i]);
   SetChecked(r, IDC_FIXED_TAPER, preset_.fixedTaper != 0);
+  const HWND s = stylePage_.Handle();
+  showRow(s, IDC_EDGE_WIDTH_SLIDER, preset_.edgeWidth);
+  stylePage_.EdgeColorButton().SetColor(ColorrefOf(preset_.edgeColor));
+  CheckRadioOf(s, IDC_EDGE_SEPARATE, 2, preset_.edgeMode);
+  showRow(s, IDC_BUNDLE_LINES_SLIDER, preset_.bundleLines);
+  showRow(s, IDC_BUNDLE_GAP_SLIDER, preset_.bundleGap);
+  showRow(s, IDC_BUNDLE_VARIATION_SLIDER, preset_.bundleVariation);
   // The canvases once the controls show this preset: the ruler's is drawn with the page's pen.
   RefreshPagePreview(1);
   RefreshPagePreview(2);
@@ -505,7 +521,7 @@ bool CSettingDialog::OnCommand(int id, int code, HWND control) {
       if (code == BN_CLICKED) ShowMergedChanged();
       return true;
     case IDC_COLOR:
-      if (code == BN_CLICKED) PickColor();
+      if (code == BN_CLICKED) PickColor(colorButton_);
       return true;
     case IDC_ANTIALIAS:
     case IDC_LENGTH_FROM_MASK:
@@ -563,8 +579,8 @@ void CSettingDialog::ShowMergedChanged() {
   ShowLines(std::move(lines), scale, generation);
 }
 
-void CSettingDialog::PickColor() {
-  const uint32_t current = colorButton_.GetColor();
+void CSettingDialog::PickColor(CColorButton& button) {
+  const uint32_t current = button.GetColor();
   uint32_t chosen = current;
   if (colorPicker_) {
     chosen = static_cast<uint32_t>(colorPicker_(static_cast<int32_t>(current)));
@@ -579,7 +595,7 @@ void CSettingDialog::PickColor() {
     if (ChooseColorW(&dialog)) chosen = dialog.rgbResult;
   }
   if (chosen != current) {
-    colorButton_.SetColor(chosen);
+    button.SetColor(chosen);
     CollectSettings();
   }
 }

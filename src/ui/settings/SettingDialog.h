@@ -62,6 +62,9 @@ class CSettingDialog : public CDialog {
 
   // Stops a running render and, unless rendering is suppressed, starts a new one.
   void RestartRender();
+  // Lets the user choose the colour of `button` (the lines' or the rims'); a new colour is shown
+  // on it and collected.
+  void PickColor(CColorButton& button);
   void CollectSettings();
   void ShowSettings();
   void OnDataListChanged(int kind);
@@ -113,7 +116,6 @@ class CSettingDialog : public CDialog {
   static constexpr int kProgressRange = 1000;
   void Zoom(int step);
   void ShowMergedChanged();
-  void PickColor();
   void OnPreviewClick();
   void Apply();
   void OnPresetListChanged();
@@ -130,6 +132,7 @@ class CSettingDialog : public CDialog {
   CPropertySheet sheet_;
   CPropLayout layoutPage_;
   CPropRuler rulerPage_;
+  CPropStyle stylePage_;
   const Bitmap* mergedImage_;
   const Bitmap* layerImage_;
   const MaskInfo* maskInfo_;

@@ -33,6 +33,11 @@ bool ClampToControls(CPresetData& p) {
   Clamp(p.minThicknessPercent, kMinPercentRange, changed);
   Clamp(p.taperStart, kTaperStartRange, changed);
   Clamp(p.fixedTaper, kSwitchRange, changed);
+  Clamp(p.edgeWidth, kEdgeWidthRange, changed);
+  Clamp(p.edgeMode, kSwitchRange, changed);
+  Clamp(p.bundleLines, kBundleLinesRange, changed);
+  Clamp(p.bundleGap, kBundleGapRange, changed);
+  Clamp(p.bundleVariation, kPercentRange, changed);
   return changed;
 }
 

@@ -21,7 +21,11 @@ inline constexpr ValueRange kTaperStartRange{0, 100};
 inline constexpr ValueRange kAngleRange{-179, 180};
 inline constexpr ValueRange kJitterRange{0, 4};
 inline constexpr ValueRange kFourWayRange{0, 3};  // draw side, path position
-inline constexpr ValueRange kSwitchRange{0, 1};   // antialias, from mask, pen tip, fixed taper
+inline constexpr ValueRange kSwitchRange{0, 1};   // antialias, from mask, pen tip, fixed taper, edge mode
+inline constexpr ValueRange kEdgeWidthRange{0, CPresetData::kMaxEdgeWidth};
+inline constexpr ValueRange kBundleLinesRange{1, CPresetData::kMaxBundleLines};
+inline constexpr ValueRange kBundleGapRange{0, CPresetData::kMaxBundleGap};
+inline constexpr ValueRange kPercentRange{0, 100};  // bundle variation
 
 // Every setting of `preset` brought to the nearest value its control can show ("follows the path"
 // stays as it is). True when anything changed.
