@@ -5,17 +5,24 @@
 
 namespace lumbra {
 
-// Each edge of the outline is moved outwards by the width. Where the outline turns outwards
-// (a convex corner) the moved edges are joined by an arc around the corner; where it turns
-// inwards the contour runs back to the corner and out again. As winding numbers the contour is
-// the outline plus, for every edge, the rectangle it sweeps while moving outwards, plus the
-// arcs' sectors: all of one sign, so the non-zero rule fills exactly their union, whatever the
-// outline's concavities.
+// Each edge of the outline is moved outwards by the width and the moved edges are joined at each
+// corner:
+// - where the outline turns outwards by more than an arc piece's angle, by an arc around the
+//   corner;
+// - where the moved edges meet within both (an inward turn, or an outward one too small for an arc),
+//   at their meeting point;
+// - else (an inward turn sharper than the edges are long) by running back to the corner and out.
+// As winding numbers the contour with back-and-out joins is the outline plus, for every edge, the
+// rectangle it sweeps while moving outwards, plus the arcs' sectors: all of one sign, so the
+// non-zero rule fills exactly their union, whatever the outline's concavities. A meeting point
+// only leaves out a loop that two rectangles cover, or adds a sliver beyond the arc within the
+// tolerance.
 void EdgeContour(const std::vector<PointF>& outline, float width, float tolerance, std::vector<PointF>& contour) {
   contour.clear();
   struct Edge {
     double x, y;    // start corner
     double dx, dy;  // unit direction
+    double length;
     double nx, ny;  // unit outward normal
   };
   std::vector<Edge> edges;
@@ -28,7 +35,7 @@ void EdgeContour(const std::vector<PointF>& outline, float width, float toleranc
     area += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
     const double dx = b.x - a.x, dy = b.y - a.y;
     const double length = std::hypot(dx, dy);
-    if (length > 1e-6) edges.push_back({a.x, a.y, dx / length, dy / length, 0, 0});
+    if (length > 1e-6) edges.push_back({a.x, a.y, dx / length, dy / length, length, 0, 0});
   }
   if (edges.size() < 2) return;
   const double sign = area >= 0 ? 1.0 : -1.0;  // +1: the outline turns from +x towards +y
@@ -38,27 +45,36 @@ void EdgeContour(const std::vector<PointF>& outline, float width, float toleranc
   }
   const double w = width;
   const double step = w > tolerance ? 2 * std::acos(1 - tolerance / w) : 3.14159265358979323846;
-  contour.reserve(edges.size() * 3);
+  const double cosStep = std::cos(step);
+  contour.reserve(edges.size() + 16);
   const auto add = [&](double x, double y) { contour.push_back(PointF{static_cast<float>(x), static_cast<float>(y)}); };
   for (size_t i = 0; i < edges.size(); ++i) {
     const Edge& e = edges[i];
     const Edge& next = edges[(i + 1) % edges.size()];
     const double cx = next.x, cy = next.y;  // the corner between them
-    add(e.x + w * e.nx, e.y + w * e.ny);
-    add(cx + w * e.nx, cy + w * e.ny);
     const double cross = e.dx * next.dy - e.dy * next.dx;
     const double dot = e.dx * next.dx + e.dy * next.dy;
-    const double turn = std::atan2(cross, dot);  // signed, from this edge's direction to the next's
-    if (turn * sign > 0) {
+    const bool outwards = cross * sign > 0;
+    // Where the moved edges meet lies w tan(turn / 2) = w |cross| / (1 + dot) before the corner.
+    const double reach = dot > -0.999 ? w * std::abs(cross) / (1 + dot) : 1e300;
+    if ((outwards ? dot >= cosStep : true) && reach <= std::min(e.length, next.length)) {
+      const double k = w / (1 + dot);
+      add(cx + k * (e.nx + next.nx), cy + k * (e.ny + next.ny));
+      continue;
+    }
+    add(cx + w * e.nx, cy + w * e.ny);
+    if (outwards) {
+      const double turn = std::atan2(cross, dot);  // signed, from this edge's direction to the next's
       const int pieces = std::min(1024, static_cast<int>(std::ceil(std::abs(turn) / step)));
       for (int k = 1; k < pieces; ++k) {
         const double t = turn * k / pieces;
         const double c = std::cos(t), s = std::sin(t);
         add(cx + w * (e.nx * c - e.ny * s), cy + w * (e.nx * s + e.ny * c));
       }
-    } else if (turn != 0) {
+    } else {
       add(cx, cy);
     }
+    add(cx + w * next.nx, cy + w * next.ny);
   }
 }
 

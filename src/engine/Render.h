@@ -41,7 +41,8 @@ struct RenderJob {
   std::atomic<uint8_t> abort{0};
   // The generator's seed; without one, the current time in seconds.
   std::optional<uint32_t> seed;
-  // Receives every filled stroke polygon in picture coordinates with its colour.
+  // Receives every filled polygon, strokes and their rims, in picture coordinates with its colour,
+  // in the order they are painted.
   std::function<void(const std::vector<PointF>& picturePolygon, uint32_t argb)> strokeSink;
   // Threads the fills may use (0 = the machine's cores, 1 = the rendering thread only).
   int threadCount = 0;

@@ -134,6 +134,51 @@ TEST_F(EdgeRenderTest, SeparateAndMergedRims) {
   EXPECT_EQ(EdgeColor(preset), 0xFF4C4C4Cu);  // red's luminance, as lines get theirs
 }
 
+// What the sink is handed, each rim whole, filled again in that order gives the render's pixels
+// (the render leaves out the inside of a rim that its stroke covers), on any number of threads.
+TEST_F(EdgeRenderTest, RimsAreWhatTheSinkIsHanded) {
+  preset.edgeWidth = 3;
+  preset.edgeColor = 0xFF2040FFu;
+  preset.thickness = 14;
+  // A straight stroke (convex) and a bent one (not convex).
+  const std::vector<Point> rulers[] = {{{0, 0}, {100, 0}}, {{0, 0}, {40, 30}, {100, 0}}};
+  for (int bent = 0; bent < 2; ++bent) {
+    preset.ruler.GetPoints() = rulers[bent];
+    for (uint8_t aa : {0, 1})
+      for (uint8_t mode : {CPresetData::kEdgeSeparate, CPresetData::kEdgeMerged}) {
+        preset.antialias = aa;
+        preset.edgeMode = mode;
+        std::vector<std::pair<std::vector<PointF>, uint32_t>> filled;
+        const auto render = [&](int threads, bool record) {
+          Bitmap layer(100, 80);
+          RenderJob job;
+          job.preset = &preset;
+          job.target = &layer;
+          job.seed = 8;
+          job.threadCount = threads;
+          if (record) job.strokeSink = [&](const std::vector<PointF>& p, uint32_t argb) { filled.emplace_back(p, argb); };
+          RenderLines(job);
+          return layer;
+        };
+        const Bitmap layer = render(1, true);
+        Bitmap again(100, 80);
+        Graphics g(again);
+        g.SetSmoothingMode(aa ? SmoothingMode::HighQuality : SmoothingMode::None);
+        g.SetPixelOffsetMode(aa ? PixelOffsetMode::Half : PixelOffsetMode::Default);
+        for (const auto& [polygon, argb] : filled) g.FillPolygon(Brush::Solid(argb), polygon, FillRule::Winding);
+        const Bitmap threaded = render(0, false);
+        int differing = 0, threadDiffering = 0;
+        for (int y = 0; y < 80; ++y)
+          for (int x = 0; x < 100; ++x) {
+            differing += layer.GetPixel(x, y) != again.GetPixel(x, y);
+            threadDiffering += layer.GetPixel(x, y) != threaded.GetPixel(x, y);
+          }
+        EXPECT_EQ(differing, 0) << "bent " << bent << ", aa " << int{aa} << ", mode " << int{mode};
+        EXPECT_EQ(threadDiffering, 0) << "bent " << bent << ", aa " << int{aa} << ", mode " << int{mode};
+      }
+  }
+}
+
 std::vector<bool> Gaps(CPresetData& preset, int steps, uint32_t seed = 3) {
   BundleCounter bundles(preset, seed);
   std::vector<bool> gaps;
