@@ -576,7 +576,16 @@ TEST_F(SettingPagesTest, EveryControlReachesTheSavedPreset) {
     Slide(r, kMinThicknessSlider, 33);
     TypeInto(r, kTaperEdit, L"0", away);
     Click(r, IDC_FIXED_TAPER);
-    PressCtrlS(GetDlgItem(r, kHeightSlider));
+    ShowTab(d, 2);
+    HWND s = PageWith(d, IDC_EDGE_WIDTH_SLIDER);
+    away = GetDlgItem(s, IDC_BUNDLE_LINES_SLIDER);
+    TypeInto(s, IDC_EDGE_WIDTH_EDIT, L"6", away);
+    Click(s, IDC_EDGE_COLOR);
+    Click(s, IDC_EDGE_MERGED);
+    Slide(s, IDC_BUNDLE_LINES_SLIDER, 4);
+    TypeInto(s, IDC_BUNDLE_GAP_EDIT, L"3", away);
+    Slide(s, IDC_BUNDLE_VARIATION_SLIDER, 25);
+    PressCtrlS(GetDlgItem(s, IDC_EDGE_WIDTH_SLIDER));
     proposed = AnswerSaveBox(d, L"roundtrip");
   });
   EXPECT_EQ(proposed, L"");
@@ -604,6 +613,12 @@ TEST_F(SettingPagesTest, EveryControlReachesTheSavedPreset) {
   EXPECT_EQ(saved.minThicknessPercent, 33);
   EXPECT_EQ(saved.taperStart, 0);
   EXPECT_EQ(saved.fixedTaper, 0);
+  EXPECT_EQ(saved.edgeWidth, 6);
+  EXPECT_EQ(saved.edgeColor, 0xFF996633u);
+  EXPECT_EQ(saved.edgeMode, CPresetData::kEdgeMerged);
+  EXPECT_EQ(saved.bundleLines, 4);
+  EXPECT_EQ(saved.bundleGap, 3);
+  EXPECT_EQ(saved.bundleVariation, 25);
   // Cancelled: "latest" is as it was.
   CPresetData latest;
   ASSERT_TRUE(latest.Load(kLatestName));
@@ -615,7 +630,9 @@ TEST_F(SettingPagesTest, EveryControlReachesTheSavedPreset) {
     expected << R"({"kind":"preset","version":1000,"layout":"circle","ruler":"wave","color":"#996633",)"
              << R"("antialias":0,"lengthFromMask":1,"drawSide":3,"angle":135,"interval":25,"jitter":3,)"
              << R"("overshoot":120,"pathPosition":2,"penTip":1,"height":77,"length":345,)"
-             << R"("minLengthPercent":42,"thickness":9,"minThicknessPercent":33,"taperStart":0,"fixedTaper":0})"
+             << R"("minLengthPercent":42,"thickness":9,"minThicknessPercent":33,"taperStart":0,"fixedTaper":0,)"
+             << R"("edgeWidth":6,"edgeColor":"#996633","edgeMode":"merged","bundleLines":4,"bundleGap":3,)"
+             << R"("bundleVariation":25})"
              << "\n";
   }
 }
