@@ -46,6 +46,17 @@ bool FollowSlider(HWND page, HWND slider, const SliderRow (&rows)[N]) {
   return false;
 }
 
+// An edit of a row lost the focus: its spin re-reads it (text out of range or not a number leaves
+// the old value, and setting it again shows a clean number) and the slider follows. True when the
+// value is not the one `remembered` when the edit took the focus.
+bool TakeRowEdit(HWND page, const SliderRow& row, int remembered) {
+  const int value = SpinPosition(page, row.spin);
+  SetSpinPosition(page, row.spin, value);
+  if (value == remembered) return false;
+  SetSliderPosition(page, row.slider, value);
+  return true;
+}
+
 constexpr int kTaperRow = 5;
 
 // Edge width, lines per bundle, gap, variation.
@@ -179,10 +190,7 @@ bool CPropRuler::OnCommand(int id, int code, HWND) {
     return true;
   }
   if (code != EN_KILLFOCUS) return false;
-  const int value = SpinPosition(Handle(), id + 1);
-  SetSpinPosition(Handle(), id + 1, value);
-  if (value != remembered_[row]) {
-    SetSliderPosition(Handle(), id - 1, value);
+  if (TakeRowEdit(Handle(), kRulerRows[row], remembered_[row])) {
     dialog->CollectSettings();
     if (row == kTaperRow) dialog->RefreshPagePreview(2);
   }
@@ -231,13 +239,7 @@ bool CPropStyle::OnCommand(int id, int code, HWND) {
     return true;
   }
   if (code != EN_KILLFOCUS) return false;
-  // As on the other pages: text out of range or not a number leaves the old value.
-  const int value = SpinPosition(Handle(), row->spin);
-  SetSpinPosition(Handle(), row->spin, value);
-  if (value != remembered) {
-    SetSliderPosition(Handle(), row->slider, value);
-    dialog->CollectSettings();
-  }
+  if (TakeRowEdit(Handle(), *row, remembered)) dialog->CollectSettings();
   return true;
 }
 
