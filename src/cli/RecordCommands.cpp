@@ -23,11 +23,6 @@ uint32_t ParseColor(const std::string& c, const text::Text& form) {
   return 0xFF000000u | static_cast<uint32_t>(std::stoul(c.substr(1), nullptr, 16));
 }
 
-constexpr ValueRange kEdgeWidthRange{0, CPresetData::kMaxEdgeWidth};
-constexpr ValueRange kBundleLinesRange{1, CPresetData::kMaxBundleLines};
-constexpr ValueRange kBundleGapRange{0, CPresetData::kMaxBundleGap};
-constexpr ValueRange kPercentRange{0, 100};
-
 }  // namespace
 
 // The kind and version of a record file, from its magic.

@@ -23,8 +23,6 @@ Language Decide() {
   return forced.empty() ? SystemLanguage() : LanguageNamed(forced);
 }
 
-bool StartsWithJa(const char* value) { return value[0] == 'j' && value[1] == 'a'; }
-
 }  // namespace
 
 Language CurrentLanguage() {
@@ -44,7 +42,7 @@ Language LanguageNamed(std::string_view name) {
 
 Language LocaleLanguage(const char* lcAll, const char* lcMessages, const char* lang) {
   for (const char* value : {lcAll, lcMessages, lang})
-    if (value && *value) return StartsWithJa(value) ? Language::Japanese : Language::English;
+    if (value && *value) return LanguageNamed(value);
   return Language::English;
 }
 
