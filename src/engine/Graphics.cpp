@@ -183,7 +183,7 @@ void Graphics::RenderFill(const Brush& brush, FillRule rule) {
       rasterizer_->Reset(target_.Width(), target_.Height(), true);
       return;
     }
-    SolidPainter painter(target_, brush.Color());
+    SolidPainter painter(target_, brush.Color(), BackdropTable(brush.Color()), backdrop_);
     rasterizer_->Render(rule, painter);
   } else {
     if (!brush.Tile()->Ok()) {
@@ -193,6 +193,16 @@ void Graphics::RenderFill(const Brush& brush, FillRule rule) {
     TexturePainter painter(target_, *brush.Tile());
     rasterizer_->Render(rule, painter);
   }
+}
+
+const uint32_t* Graphics::BackdropTable(uint32_t argb) {
+  if (backdrop_ == 0 || argb == backdrop_ || target_.Format() != PixelFormat::Argb32) return nullptr;
+  for (const BackdropBlends& b : backdropTables_)
+    if (b.argb == argb && b.backdrop == backdrop_) return b.table.get();
+  auto table = std::make_unique<uint32_t[]>(256);
+  for (uint32_t c = 0; c < 256; ++c) table[c] = ArgbPainted(backdrop_, argb, c);
+  backdropTables_.push_back({argb, backdrop_, std::move(table)});
+  return backdropTables_.back().table.get();
 }
 
 void Graphics::FillRectangle(const Brush& brush, float x, float y, float w, float h) {

@@ -89,6 +89,11 @@ class Graphics {
   void BeginBatch();
   void EndBatch();
 
+  // An opaque colour that much of what follows is painted onto (a rim beneath its stroke), or 0
+  // for none: solid anti-aliased fills of other colours then take their blends onto pixels of
+  // exactly that colour from a table. The pixels are the same either way.
+  void SetBackdrop(uint32_t argb) { backdrop_ = (argb >> 24) == 255 ? argb : 0; }
+
   // The world transform. Each call appends: the operation given first acts on a point first.
   void ResetTransform();
   void ScaleTransform(float sx, float sy);
@@ -133,6 +138,8 @@ class Graphics {
   void DrawPathAliased(const Pen& pen, const std::vector<double>& device, bool closed);
   void DrawPathSmooth(const Pen& pen, const std::vector<double>& device, bool closed);
   double RasterShift() const;
+  // The backdrop table of the colour (SetBackdrop), or null when there is none.
+  const uint32_t* BackdropTable(uint32_t argb);
   void EllipsePoints(float x, float y, float w, float h, std::vector<PointF>& out) const;
 
   Bitmap& target_;
@@ -143,6 +150,13 @@ class Graphics {
   std::unique_ptr<Rasterizer> rasterizer_;
   std::vector<double> scratch_;
   std::vector<PointF> pointScratch_;
+  uint32_t backdrop_ = 0;
+  // Tables stay while the Graphics lives: batched fills may still use them.
+  struct BackdropBlends {
+    uint32_t argb, backdrop;
+    std::unique_ptr<uint32_t[]> table;
+  };
+  std::vector<BackdropBlends> backdropTables_;
 };
 
 }  // namespace lumbra

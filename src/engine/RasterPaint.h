@@ -41,22 +41,32 @@ inline uint32_t BlendOver(uint32_t dst, uint32_t rgb, uint32_t a) {
   return BlendOverMixed(dst, rgb, a);
 }
 
+// BlendOver for a > 0. A transparent pixel or one of the same colour only changes its alpha,
+// whatever the two alphas (BlendOver's answer for them): the usual case for a layer of one colour,
+// and without branches on alpha, which follow no pattern along a shape's edges.
+[[gnu::always_inline]] inline uint32_t BlendOverCovered(uint32_t d, uint32_t rgb, uint32_t a) {
+  if ((((d ^ rgb) & 0xFFFFFFu) == 0) | (d < 0x01000000u)) return rgb | ((a + Div255((d >> 24) * (255 - a))) << 24);
+  return BlendOver(d, rgb, a);
+}
+
+// The alpha of the colour `argb` (straight alpha) at coverage `cover` (0..255).
+inline uint32_t CoveredAlpha(uint32_t argb, uint32_t cover) {
+  const uint32_t alpha = argb >> 24;
+  return alpha == 255 ? cover : Div255(alpha * cover);
+}
+
 // Composes the colour `argb` (straight alpha) with coverage `cover` (0..255) onto the straight-ARGB
 // pixel *p, as SolidPainter does.
-inline void PaintArgbPixel(uint32_t* p, uint32_t argb, uint32_t cover) {
-  const uint32_t alpha = argb >> 24;
-  const uint32_t a = alpha == 255 ? cover : Div255(alpha * cover);
+[[gnu::always_inline]] inline void PaintArgbPixel(uint32_t* p, uint32_t argb, uint32_t cover) {
+  const uint32_t a = CoveredAlpha(argb, cover);
   if (a == 0) return;
-  // A transparent pixel or one of the same colour only changes its alpha, whatever the two alphas
-  // (BlendOver's answer for them): the usual case for a layer of one colour, and without branches
-  // on alpha, which follow no pattern along a shape's edges.
-  const uint32_t d = *p;
-  const uint32_t rgb = argb & 0xFFFFFFu;
-  if ((((d ^ rgb) & 0xFFFFFFu) == 0) | (d < 0x01000000u)) {
-    *p = rgb | ((a + Div255((d >> 24) * (255 - a))) << 24);
-  } else {
-    *p = BlendOver(d, rgb, a);
-  }
+  *p = BlendOverCovered(*p, argb & 0xFFFFFFu, a);
+}
+
+// What PaintArgbPixel makes of the pixel d.
+inline uint32_t ArgbPainted(uint32_t d, uint32_t argb, uint32_t cover) {
+  const uint32_t a = CoveredAlpha(argb, cover);
+  return a == 0 ? d : BlendOverCovered(d, argb & 0xFFFFFFu, a);
 }
 
 // The same for the n pixels from p on, all with coverage `cover`.
@@ -65,10 +75,12 @@ void PaintArgbSpan(uint32_t* p, int n, uint32_t argb, uint32_t cover);
 // Paints coverage with one colour (0xAARRGGBB, straight alpha) onto a bitmap of any format.
 class SolidPainter final : public CoverageSink {
  public:
-  SolidPainter(Bitmap& target, uint32_t argb)
+  // `overBackdrop`, when given, holds what the colour at each coverage gives on pixels of the
+  // colour `backdrop` (SolidArgbTarget).
+  SolidPainter(Bitmap& target, uint32_t argb, const uint32_t* overBackdrop = nullptr, uint32_t backdrop = 0)
       : target_(target),
         color_(argb),
-        solid_{target.Data(), static_cast<size_t>(target.Stride()), target.Height(), argb} {}
+        solid_{target.Data(), static_cast<size_t>(target.Stride()), target.Height(), argb, overBackdrop, backdrop} {}
   void Row(int y, const CoverSpan* spans, size_t count, const uint8_t* covers) override;
   const SolidArgbTarget* SolidArgb() const override {
     return target_.Format() == PixelFormat::Argb32 ? &solid_ : nullptr;

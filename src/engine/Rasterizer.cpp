@@ -106,8 +106,9 @@ inline void PaintSpan(uint32_t* p, int n, uint32_t argb, uint32_t cover) {
 
 // Sweeps one row of anti-aliased cells (columns x0..x0 + width - 1 of picture row y), clearing
 // them, and blends the coverage straight into the target's pixels: pixel for pixel what the spans
-// of the general sweep give through a SolidPainter.
-template <bool kEvenOdd>
+// of the general sweep give through a SolidPainter. With kBackdrop, pixels of the target's
+// backdrop colour take their blend from its table.
+template <bool kEvenOdd, bool kBackdrop>
 void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uint64_t* bits, int words, int width) {
   uint8_t* row = target.pixels + static_cast<size_t>(y) * target.stride;
   uint32_t* px = reinterpret_cast<uint32_t*>(row) + x0;
@@ -139,7 +140,12 @@ void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uin
       if (i != next && cover != 0) PaintSpan(px + next, i - next, argb, Coverage<kEvenOdd>(cover << 9));
       for (int k = i; k < i + run; ++k) {
         cover += cells[k].cover;
-        PaintArgbPixel(px + k, argb, Coverage<kEvenOdd>((cover << 9) - cells[k].area));
+        const uint32_t c = Coverage<kEvenOdd>((cover << 9) - cells[k].area);
+        if (kBackdrop && px[k] == target.backdrop) {
+          px[k] = target.overBackdrop[c];
+        } else {
+          PaintArgbPixel(px + k, argb, c);
+        }
         cells[k] = Cell{0, 0};
       }
       next = i + run;
@@ -864,15 +870,27 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, const Edge* edges, Cov
   }
 
   // Sweep each row: touched cells in order of x; between them the coverage stays constant.
+  if (kAntialias && solid != nullptr) {
+    const auto paintRows = [&]<bool kBackdrop>() {
+      for (int r = 0; r < rows; ++r) {
+        PaintCellRow<kEvenOdd, kBackdrop>(*solid, band.top + r, band.x0,
+                                          s.cells.data() + static_cast<size_t>(r) * static_cast<size_t>(width),
+                                          s.bits.data() + static_cast<size_t>(r) * static_cast<size_t>(words), words,
+                                          width);
+      }
+    };
+    if (solid->overBackdrop != nullptr) {
+      paintRows.template operator()<true>();
+    } else {
+      paintRows.template operator()<false>();
+    }
+    return;
+  }
   CoverSpan* spans = s.spans.data();
   uint8_t* covers = s.covers.data();
   for (int r = 0; r < rows; ++r) {
     Cell* rowCells = s.cells.data() + static_cast<size_t>(r) * static_cast<size_t>(width);
     uint64_t* rowBits = s.bits.data() + static_cast<size_t>(r) * static_cast<size_t>(words);
-    if (kAntialias && solid != nullptr) {
-      PaintCellRow<kEvenOdd>(*solid, band.top + r, band.x0, rowCells, rowBits, words, width);
-      continue;
-    }
     size_t ns = 0;
     int32_t nc = 0;
     uint32_t cover = 0;

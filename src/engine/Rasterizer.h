@@ -59,6 +59,10 @@ struct SolidArgbTarget {
   size_t stride;    // bytes from one row to the next
   int height;
   uint32_t argb;
+  // Optionally, what `argb` at each coverage 0..255 gives on pixels of exactly the colour
+  // `backdrop` (a rim beneath its stroke): looked up there instead of blended.
+  const uint32_t* overBackdrop = nullptr;
+  uint32_t backdrop = 0;
 };
 
 // Receives the coverage of a shape row by row. Rows of one shape arrive in no particular order and,

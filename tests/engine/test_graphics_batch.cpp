@@ -31,7 +31,7 @@ std::vector<PointF> RandomPolygon(std::mt19937& rng, int width, int height, int 
 }
 
 // Draws a fixed mixture of operations; `batch` puts all of it between BeginBatch and EndBatch.
-Bitmap Draw(bool batch, int threads, PixelFormat format = PixelFormat::Argb32) {
+Bitmap Draw(bool batch, int threads, PixelFormat format = PixelFormat::Argb32, uint32_t backdrop = 0) {
   constexpr int kW = 157, kH = 523;
   Bitmap target(kW, kH, format);
   Bitmap tile(5, 3);
@@ -43,6 +43,7 @@ Bitmap Draw(bool batch, int threads, PixelFormat format = PixelFormat::Argb32) {
 
   Graphics g(target);
   g.SetThreadCount(threads);
+  g.SetBackdrop(backdrop);
   if (batch) g.BeginBatch();
   std::mt19937 rng(7);
   const uint32_t colours[] = {0xFF102030u, 0x80FF0000u, 0x4000FF80u, 0xFF102030u, 0xC0C0C0C0u};
@@ -83,6 +84,17 @@ TEST(GraphicsBatch, PaintsWhatDrawingAtOnceWould) {
           << "format " << static_cast<int>(format) << " threads " << threads;
     }
   }
+}
+
+TEST(GraphicsBatch, ABackdropChangesNoPixel) {
+  // The opaque colour drawn first is the backdrop: the translucent fills after it take their blends
+  // onto its pixels from a table, with and without a batch.
+  const Bitmap direct = Draw(false, 1);
+  for (bool batch : {false, true})
+    for (int threads : {1, 2}) {
+      EXPECT_EQ(FirstDifference(Draw(batch, threads, PixelFormat::Argb32, 0xFF102030u), direct), -1)
+          << "batch " << batch << " threads " << threads;
+    }
 }
 
 TEST(GraphicsBatch, NothingIsPaintedBeforeTheEndAndAnUnendedBatchIsDropped) {
