@@ -24,8 +24,9 @@ int32_t TruncateToInt32(double v) {
 
 // Places the outline of one side: mirrored across its own axis, for side 1 turned (point-symmetric
 // pairs) or mirrored again (the other modes) to point backwards, shifted along itself, turned to
-// theta and moved to the base point.
-void SetSideTransform(Graphics& g, const PlacedSide& side, uint8_t drawSide, double scale, double shift) {
+// theta and moved to the base point; then scaled for the job and moved to its origin.
+void SetSideTransform(Graphics& g, const PlacedSide& side, uint8_t drawSide, double shift, const RenderJob& job) {
+  const double scale = job.scale;
   g.ResetTransform();
   g.ScaleTransform(1, -1);
   if (side.side == 1) {
@@ -39,6 +40,8 @@ void SetSideTransform(Graphics& g, const PlacedSide& side, uint8_t drawSide, dou
     if (shift != 0) g.TranslateTransform(static_cast<float>(shift), static_cast<float>(shift));
     g.ScaleTransform(static_cast<float>(scale), static_cast<float>(scale));
   }
+  if (job.originX != 0 || job.originY != 0)
+    g.TranslateTransform(static_cast<float>(-job.originX), static_cast<float>(-job.originY));
 }
 
 // The points of `in`, less those within `distance` of the point kept before them (the last one
@@ -142,7 +145,7 @@ int32_t RenderLines(RenderJob& job) {
       outlineThickness = side.thickness;
     }
     if (outline.size() <= 1) return;
-    SetSideTransform(g, side, preset.drawSide, job.scale, preset.antialias == 1 ? 0.0 : 0.5);
+    SetSideTransform(g, side, preset.drawSide, preset.antialias == 1 ? 0.0 : 0.5, job);
     // Drawn small, the points of a curved outline crowd within a fraction of a pixel: a fifth
     // of a pixel apart is plenty, and the rasteriser has far fewer edges to walk.
     if (job.scale < 1.0) KeepPointsApart(outline, static_cast<float>(0.2 / job.scale), sparse);

@@ -54,6 +54,9 @@ struct RenderJob {
   double scale = 1.0;
   int pictureWidth = 0;
   int pictureHeight = 0;
+  // The target may hold only a part of the scaled picture: the one from this pixel of it on.
+  int originX = 0;
+  int originY = 0;
 };
 
 // The colour a preset draws with: its colour, or when `grayscale` is set opaque grey of the

@@ -319,6 +319,23 @@ TEST_F(RenderTest, AtADisplayScaleTheSameLinesAreDrawnSmaller) {
       job.pictureWidth = 480;
       job.pictureHeight = 320;
       ASSERT_EQ(RenderLines(job), 1);
+      // A part of the small picture, drawn on its own, is that part of it (to within the rounding
+      // of where its points land).
+      Bitmap part(41, 29);
+      job.target = &part;
+      job.originX = 13;
+      job.originY = 7;
+      ASSERT_EQ(RenderLines(job), 1);
+      int worst = 0, drawn = 0;
+      for (int y = 0; y < part.Height(); ++y)
+        for (int x = 0; x < part.Width(); ++x) {
+          const uint32_t p = part.GetPixel(x, y), q = small.GetPixel(x + 13, y + 7);
+          worst = std::max(worst, std::abs(static_cast<int>(p >> 24) - static_cast<int>(q >> 24)));
+          drawn += (q >> 24) != 0;
+          EXPECT_EQ(p & 0xFFFFFFu, q & 0xFFFFFFu);
+        }
+      EXPECT_GT(drawn, 50);
+      EXPECT_LE(worst, 2) << "antialias " << int{antialias} << " scale " << scale;
       Bitmap zoomed(small.Width(), small.Height());
       ZoomRegion(full, scale, 0, 0, zoomed);
       long long difference = 0, covered = 0;

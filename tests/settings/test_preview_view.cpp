@@ -79,10 +79,18 @@ TEST(PreviewView, ZoomedOutTheShownPartIsThePictureWithItsLinesAtTheZoom) {
     for (int x = 80; x < 160; ++x) lines->SetPixel(x, y, 0xFFFF0000u);
   for (int y = 50; y < 100; ++y)
     for (int x = 40; x < 80; ++x) small->SetPixel(x, y, 0xFFFF0000u);
+  // The quick lines of only a part of the zoomed picture, from (60, 70) on.
+  auto part = std::make_shared<Bitmap>(50, 40);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 50; ++x) part->SetPixel(x, y, small->GetPixel(60 + x, 70 + y));
   PreviewComposer composer;
   Bitmap buffer(200, 150, PixelFormat::Rgb32), quick(200, 150, PixelFormat::Rgb32);
+  Bitmap partly(200, 150, PixelFormat::Rgb32), otherZoom(200, 150, PixelFormat::Rgb32);
   composer.Draw(buffer, l, 0.5f, PreviewPicture{base, lines, 1.0, 1}, MakeCheckerboard(), kFace);
   composer.Draw(quick, l, 0.5f, PreviewPicture{base, small, 0.5, 1}, MakeCheckerboard(), kFace);
+  composer.Draw(partly, l, 0.5f, PreviewPicture{base, part, 0.5, 1, {60, 70}}, MakeCheckerboard(), kFace);
+  // A part drawn at another zoom is not shown at this one.
+  composer.Draw(otherZoom, l, 0.5f, PreviewPicture{base, part, 0.25, 1, {60, 70}}, MakeCheckerboard(), kFace);
   for (int j = 0; j < 150 - kBar; ++j)
     for (int i = 0; i < 200 - kBar; ++i) {
       const int u = 30 + i, v = 40 + j;  // zoomed pixel shown at (i, j)
@@ -90,6 +98,10 @@ TEST(PreviewView, ZoomedOutTheShownPartIsThePictureWithItsLinesAtTheZoom) {
       const uint32_t expected = line ? 0xFFFF0000u : 0xFF000000u | static_cast<uint32_t>(u * 3) << 8 | v;
       ASSERT_EQ(buffer.GetPixel(i, j), expected) << i << "," << j;
       ASSERT_EQ(quick.GetPixel(i, j), expected) << i << "," << j;
+      const bool inPart = u >= 60 && u < 110 && v >= 70 && v < 110;
+      const uint32_t picture = 0xFF000000u | static_cast<uint32_t>(u * 3) << 8 | v;
+      ASSERT_EQ(partly.GetPixel(i, j), inPart ? expected : picture) << i << "," << j;
+      ASSERT_EQ(otherZoom.GetPixel(i, j), picture) << i << "," << j;
     }
 }
 

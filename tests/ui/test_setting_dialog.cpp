@@ -214,6 +214,10 @@ TEST_F(SettingDialogTest, TheMergedToggleDuringARenderComposesOnlyTheFinishedLay
 // render's full-size lines, and Apply returns exactly the full-size render.
 TEST_F(SettingDialogTest, ZoomedOutRendersShowAQuickPictureThenTheFullLinesInOrder) {
   const Bitmap bigLayer = Pattern(1600, 1200, 10);
+  CPresetData latest;
+  ASSERT_TRUE(latest.Load(kLatestName));
+  latest.length = 500;  // from the corners well into the page
+  ASSERT_TRUE(latest.Save(kLatestName, true));
   params.layerImage = &bigLayer;
   CSettingDialog dialog(params);
   std::vector<std::pair<int, double>> seen;  // (render, lines' scale) as the preview changed
@@ -223,6 +227,18 @@ TEST_F(SettingDialogTest, ZoomedOutRendersShowAQuickPictureThenTheFullLinesInOrd
     WaitUntil([&] { return dialog.RenderCount() > 0 && !dialog.RenderRunning(); });
     ClickButton(d, IDC_ZOOM_OUT);
     ClickButton(d, IDC_ZOOM_OUT);  // 50 %
+    // Scrolled a line right and down, after the box has taken the zoom.
+    const HWND box = GetDlgItem(d, IDC_PREVIEW);
+    std::vector<HWND> bars;
+    for (HWND bar = FindWindowExW(box, nullptr, L"ScrollBar", nullptr); bar;
+         bar = FindWindowExW(box, bar, L"ScrollBar", nullptr))
+      bars.push_back(bar);
+    ASSERT_EQ(bars.size(), 2u);
+    for (HWND bar : bars) {
+      const bool vertical = (GetWindowLongW(bar, GWL_STYLE) & SBS_VERT) != 0;
+      PostMessageW(box, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), reinterpret_cast<LPARAM>(bar));
+    }
+    WaitUntil([&] { return GetScrollPos(bars[0], SB_CTL) > 0 && GetScrollPos(bars[1], SB_CTL) > 0; });
     std::atomic<bool> watching{true};
     std::thread watcher([&] {
       while (watching) {
@@ -264,6 +280,29 @@ TEST_F(SettingDialogTest, ZoomedOutRendersShowAQuickPictureThenTheFullLinesInOrd
   ASSERT_NE(result, nullptr);
   drawn.grayscale = false;
   EXPECT_EQ(DifferingPixels(*result, ComposedRender(bigLayer, drawn, kSeed)), 0);
+  // The quick picture held only the part of the page the box showed (the whole page is 800 x 600
+  // at 50 %): those very lines.
+  ViewRect part;
+  const std::shared_ptr<const Bitmap> quick = dialog.LatestQuickPicture(part);
+  ASSERT_NE(quick, nullptr);
+  EXPECT_GT(part.x, 0);
+  EXPECT_GT(part.y, 0);
+  EXPECT_GT(part.width * part.height, 100 * 100);
+  EXPECT_LT(part.width * part.height, 800 * 600);
+  Bitmap expected(part.width, part.height);
+  RenderJob job;
+  job.preset = &drawn;
+  job.target = &expected;
+  job.seed = kSeed;
+  job.scale = 0.5;
+  job.pictureWidth = 1600;
+  job.pictureHeight = 1200;
+  job.originX = part.x;
+  job.originY = part.y;
+  job.threadCount = 1;
+  ASSERT_EQ(RenderLines(job), 1);
+  EXPECT_EQ(DifferingPixels(*quick, expected), 0);
+  EXPECT_GT(DifferingPixels(expected, Bitmap(part.width, part.height)), 1000);  // lines were drawn there
 }
 
 // Paints seen by windows of the dialog, counted on their own thread.

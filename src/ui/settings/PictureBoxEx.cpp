@@ -78,6 +78,11 @@ void CPictureBoxEx::SetZoom(float zoom) {
   UpdateView(view_.HorizontalPosition(), view_.VerticalPosition());
 }
 
+ViewRect CPictureBoxEx::ShownPart(float zoom) const {
+  if (!view_.HasImage() || view_.Zoom() != zoom) return {};
+  return view_.Layout().Shown();
+}
+
 void CPictureBoxEx::SetImage(std::unique_ptr<Bitmap> image) {
   if (!image) return;
   auto picture = std::make_unique<PreviewPicture>();

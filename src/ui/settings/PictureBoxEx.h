@@ -43,6 +43,9 @@ class CPictureBoxEx : public CWindow {
   void RecreateBuffer();
 
   float Zoom() const { return view_.Zoom(); }
+  // The part of the zoomed picture the box shows, in its pixels, when it shows one at this zoom;
+  // otherwise an empty part.
+  ViewRect ShownPart(float zoom) const;
   // The picture shown (read on the box's thread, or once it is gone).
   const PreviewPicture& Picture() const { return picture_; }
   // From any thread: pictures taken so far, and the generation and lines' scale of the shown one.

@@ -182,10 +182,17 @@ void CSettingDialog::RestartRender() {
   job_.seed = seed_ ? *seed_ : Random::ClockSeed();
   const double zoom = zoomFactor_;
   std::shared_ptr<Bitmap> quick;
-  if (zoom < 1.0)
-    quick = FreeLayer(quickLayers_, ZoomedSide(width, zoom), ZoomedSide(height, zoom));
-  else
+  ViewRect part{0, 0, ZoomedSide(width, zoom), ZoomedSide(height, zoom)};
+  if (zoom < 1.0) {
+    // Only the part the box shows: the rest of the page waits for the full-size lines.
+    const ViewRect shown = preview_.ShownPart(zoomFactor_);
+    if (shown.width > 0 && shown.height > 0) part = shown;
+    quick = FreeLayer(quickLayers_, part.width, part.height);
+  } else {
     std::erase_if(quickLayers_, [](const std::shared_ptr<Bitmap>& layer) { return layer.use_count() == 1; });
+  }
+  latestQuick_ = quick;
+  latestQuickPart_ = part;
   const int generation = ++renderCount_;
   // The quick picture is drawn beside the full-size render when there is a core for it: beside
   // its walk, which runs on one thread (the strokes are painted on every core after it).
@@ -193,7 +200,7 @@ void CSettingDialog::RestartRender() {
   lastProgressStep_ = kNoProgressYet;
   lastProgressPost_ = {};
   rendering_ = true;
-  renderThread_ = std::thread([this, quick, target = target_, zoom, generation, beside] {
+  renderThread_ = std::thread([this, quick, target = target_, zoom, part, generation, beside] {
     // An exception may not leave the thread: the dialog gets it and throws it on its own thread.
     try {
       std::exception_ptr quickError;
@@ -208,11 +215,13 @@ void CSettingDialog::RestartRender() {
           first.scale = zoom;
           first.pictureWidth = target->Width();
           first.pictureHeight = target->Height();
+          first.originX = part.x;
+          first.originY = part.y;
           first.progress = [&](int32_t, int32_t) {
             if (job_.abort.load()) first.abort.store(1);
           };
           RenderLines(first);
-          if (!job_.abort.load()) ShowLines(quick, zoom, generation);
+          if (!job_.abort.load()) ShowLines(quick, zoom, generation, Point{part.x, part.y});
         } catch (...) {
           quickError = std::current_exception();
         }
@@ -260,7 +269,7 @@ std::shared_ptr<const Bitmap> CSettingDialog::ShownBase() const {
                                        showMerged_ && mergedImage_ ? mergedImage_ : layerImage_);
 }
 
-void CSettingDialog::ShowLines(std::shared_ptr<const Bitmap> lines, double scale, int generation) {
+void CSettingDialog::ShowLines(std::shared_ptr<const Bitmap> lines, double scale, int generation, Point origin) {
   HWND preview = preview_.Handle();
   if (!preview) return;
   // Under the lock, pictures reach the preview in the order of their renders, and the merged
@@ -271,8 +280,9 @@ void CSettingDialog::ShowLines(std::shared_ptr<const Bitmap> lines, double scale
   if (generation == shownGeneration_ && scale < shownScale_ && shownLines_) return;
   shownLines_ = std::move(lines);
   shownScale_ = scale;
+  shownOrigin_ = origin;
   shownGeneration_ = generation;
-  auto picture = std::make_unique<PreviewPicture>(PreviewPicture{ShownBase(), shownLines_, scale, generation});
+  auto picture = std::make_unique<PreviewPicture>(PreviewPicture{ShownBase(), shownLines_, scale, generation, origin});
   if (PostMessageW(preview, CPictureBoxEx::kSetPictureMessage, reinterpret_cast<WPARAM>(picture.get()), 0)) {
     picture.release();  // the preview owns it now
     ++imagesPosted_;
@@ -569,14 +579,16 @@ void CSettingDialog::ShowMergedChanged() {
   std::shared_ptr<const Bitmap> lines;
   double scale = 1.0;
   int generation = 0;
+  Point origin;
   {
     std::lock_guard lock(shownMutex_);
     showMerged_ = IsChecked(Handle(), IDC_SHOW_MERGED);
     lines = shownLines_;
     scale = shownScale_;
     generation = shownGeneration_;
+    origin = shownOrigin_;
   }
-  ShowLines(std::move(lines), scale, generation);
+  ShowLines(std::move(lines), scale, generation, origin);
 }
 
 void CSettingDialog::PickColor(CColorButton& button) {

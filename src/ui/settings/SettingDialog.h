@@ -94,6 +94,12 @@ class CSettingDialog : public CDialog {
   int ShownGeneration() const { return preview_.ShownGeneration(); }
   double ShownLinesScale() const { return preview_.ShownLinesScale(); }
   int ZoomIndex() const { return zoomIndex_; }
+  // The latest render's quick picture, while its layer is not drawn into again, and the part of
+  // the zoomed picture it holds (user-interface thread; null when there is none).
+  std::shared_ptr<const Bitmap> LatestQuickPicture(ViewRect& part) const {
+    part = latestQuickPart_;
+    return latestQuick_.lock();
+  }
 
  protected:
   BOOL OnInitDialog() override;
@@ -107,7 +113,8 @@ class CSettingDialog : public CDialog {
   // The preset for writing: a render thread must not be reading it meanwhile.
   CPresetData& WritablePreset();
   // Hands the preview the picture with these lines (null: none yet) from render `generation`.
-  void ShowLines(std::shared_ptr<const Bitmap> lines, double scale, int generation);
+  // `origin`: where lines drawn at a display's scale start in the picture at that scale.
+  void ShowLines(std::shared_ptr<const Bitmap> lines, double scale, int generation, Point origin = {0, 0});
   // A layer of the size that neither the preview nor a posted picture holds, cleared by the render.
   std::shared_ptr<Bitmap> FreeLayer(std::vector<std::shared_ptr<Bitmap>>& pool, int width, int height);
   std::shared_ptr<const Bitmap> ShownBase() const;
@@ -160,6 +167,9 @@ class CSettingDialog : public CDialog {
   std::mutex shownMutex_;                     // orders the pictures handed to the preview
   std::shared_ptr<const Bitmap> shownLines_;  // the lines last handed over, and their render
   double shownScale_ = 1.0;
+  Point shownOrigin_;
+  std::weak_ptr<const Bitmap> latestQuick_;
+  ViewRect latestQuickPart_;
   int shownGeneration_ = 0;
   bool showMerged_ = false;
   float zoomFactor_ = 1.0f;

@@ -158,6 +158,12 @@ Point PreviewView::ClientToImage(int x, int y) const {
   return {Trunc(static_cast<float>(sx) / zoom_), Trunc(static_cast<float>(sy) / zoom_)};
 }
 
+ViewRect PreviewLayout::Shown() const {
+  const int left = horizontal.position, top = vertical.position;
+  return {left, top, std::max(0, std::min(static_cast<int>(dest.width), zoomedWidth - left)),
+          std::max(0, std::min(static_cast<int>(dest.height), zoomedHeight - top))};
+}
+
 void PreviewComposer::Draw(Bitmap& buffer, const PreviewLayout& layout, float zoom, const PreviewPicture& picture,
                            const Bitmap& checkerboard, uint32_t background) {
   Graphics graphics(buffer);
@@ -168,10 +174,11 @@ void PreviewComposer::Draw(Bitmap& buffer, const PreviewLayout& layout, float zo
   if (!picture.base || !picture.base->Ok()) return;
 
   // The shown part of the zoomed image, and where it lands in the buffer.
-  const int left = layout.horizontal.position, top = layout.vertical.position;
+  const ViewRect part = layout.Shown();
+  const int left = part.x, top = part.y;
   const int x0 = layout.xOffset, y0 = layout.yOffset;
-  const int w = std::min({static_cast<int>(layout.dest.width), layout.zoomedWidth - left, buffer.Width() - x0});
-  const int h = std::min({static_cast<int>(layout.dest.height), layout.zoomedHeight - top, buffer.Height() - y0});
+  const int w = std::min(part.width, buffer.Width() - x0);
+  const int h = std::min(part.height, buffer.Height() - y0);
   if (w <= 0 || h <= 0 || x0 < 0 || y0 < 0) return;
   const int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
 
@@ -192,7 +199,16 @@ void PreviewComposer::Draw(Bitmap& buffer, const PreviewLayout& layout, float zo
     zoomedFrom_.reset();
     ZoomRegion(*picture.base, zoom, left, top, shown, threads);
   }
-  if (picture.lines && picture.lines->Ok() && picture.linesScale > 0) {
+  const Bitmap* quick = picture.lines.get();
+  if (quick != nullptr && quick->Ok() && std::fabs(picture.linesScale - zoom) < 1e-6) {
+    // Lines drawn at this very zoom land pixel for pixel, where they overlap the shown part.
+    const Point at = picture.linesOrigin;
+    const int xa = std::max(left, at.x), xb = std::min(left + w, at.x + quick->Width());
+    for (int y = std::max(top, at.y); y < std::min(top + h, at.y + quick->Height()) && xa < xb; ++y) {
+      BlendRow(shown, y - top, xa - left, xb - xa,
+               reinterpret_cast<const uint32_t*>(quick->Row(y - at.y)) + (xa - at.x));
+    }
+  } else if (picture.lines && picture.lines->Ok() && picture.linesScale > 0 && picture.linesOrigin == Point{0, 0}) {
     Bitmap lines(w, h);
     ZoomRegion(*picture.lines, zoom / picture.linesScale, left, top, lines, threads);
     for (int j = 0; j < h && lines.Ok(); ++j) BlendRow(shown, j, 0, w, reinterpret_cast<const uint32_t*>(lines.Row(j)));

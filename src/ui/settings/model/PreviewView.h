@@ -49,6 +49,9 @@ struct PreviewLayout {
   RectF dest;        // back-buffer pixels
   RectF source;      // image pixels
   InterpolationMode interpolation = InterpolationMode::NearestNeighbor;
+
+  // The part of the zoomed image the view shows, in its pixels.
+  ViewRect Shown() const;
 };
 
 enum class ScrollAxis { Horizontal, Vertical };
@@ -65,6 +68,9 @@ struct PreviewPicture {
   double linesScale = 1.0;
   // Which render the lines come from: a picture older than the one shown is dropped.
   int generation = 0;
+  // Where the lines start in the picture at their scale: the quick picture may hold only the part
+  // the box showed when its render began. Such lines show at their own zoom only.
+  Point linesOrigin{0, 0};
 };
 
 // Draws the part of a picture that a layout shows into the back buffer, at the layout's zoom.
