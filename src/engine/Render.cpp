@@ -134,8 +134,27 @@ int32_t RenderLines(RenderJob& job) {
   // Both sides of a step share length and thickness, so the second side reuses the outline.
   bool haveOutline = false;
   float outlineLength = 0, outlineThickness = 0;
+  // Drawn at a display's scale into the part of the picture a preview shows, the strokes that
+  // cannot reach the part are left out before their outlines are built: no point of an outline
+  // lies farther from its base than the farthest point of the longest and thickest one (plus the
+  // side's shift along itself).
+  double reach = -1;  // < 0: every stroke is drawn
+  if (scaled && !job.strokeSink) {
+    ruler.SetLengthPercent(100);
+    ruler.SetTaperStart(preset.taperStart);
+    ruler.BuildOutline(ruler.GetPoints(), preset.length, halfHeight, static_cast<float>(preset.thickness), outline);
+    reach = 0;
+    for (const PointF& p : outline) reach = std::max(reach, std::hypot(static_cast<double>(p.x), static_cast<double>(p.y)));
+    reach += preset.thickness + edgeWidth + 2;
+  }
+  const auto outOfReach = [&](const PlacedSide& side) {
+    if (reach < 0) return false;
+    const double r = (reach + std::fabs(side.shift)) * job.scale;
+    const double x = side.x * job.scale - job.originX, y = side.y * job.scale - job.originY;
+    return x + r < 0 || y + r < 0 || x - r > target.Width() || y - r > target.Height();
+  };
   const auto placeSide = [&](const PlacedSide& side) {
-    if (side.gap) return;
+    if (side.gap || outOfReach(side)) return;
     if (!haveOutline || side.lengthPercent != outlineLength || side.thickness != outlineThickness) {
       ruler.SetLengthPercent(side.lengthPercent);
       ruler.SetTaperStart(preset.taperStart);

@@ -50,7 +50,7 @@ std::string CaseName(const SceneCase& c) {
 
 class RenderScenes : public ::testing::Test {
  protected:
-  Bitmap Render(const SceneCase& c, int threads) {
+  static CPresetData Preset(const SceneCase& c) {
     CPresetData preset;
     bench::ConfigureScene(preset, c.scene, c.antialias);
     preset.color = c.color;
@@ -58,6 +58,11 @@ class RenderScenes : public ::testing::Test {
     preset.length = preset.length * c.width / bench::kSceneWidth;
     preset.height = preset.height * c.width / bench::kSceneWidth;
     if (c.interval != 0) preset.interval = c.interval;
+    return preset;
+  }
+
+  Bitmap Render(const SceneCase& c, int threads) {
+    CPresetData preset = Preset(c);
     Bitmap layer(c.width, c.height);
     // Stale pixels from an earlier picture, which the render must clear.
     for (int y = 0; y < c.height; y += 7)
@@ -113,6 +118,42 @@ TEST_F(RenderScenes, EveryThreadCountGivesThePixelsOfOne) {
     const uint64_t one = PixelHash(Render(c, 1));
     for (int threads : {2, 3, 0}) {
       EXPECT_EQ(PixelHash(Render(c, threads)), one) << CaseName(c) << " threads " << threads;
+    }
+  }
+}
+
+// A part of the picture drawn small leaves out the strokes that cannot reach it: the same pixels
+// as drawing every stroke (which a stroke sink asks for). With rims too.
+TEST_F(RenderScenes, APartDrawnSmallLosesNoStrokeThatReachesIt) {
+  for (const SceneCase& c : kCases) {
+    CPresetData preset = Preset(c);
+    for (int edge : {0, 3}) {
+      preset.edgeWidth = edge;
+      for (double scale : {0.25, 0.5}) {
+        const int zw = static_cast<int>(c.width * scale), zh = static_cast<int>(c.height * scale);
+        int drawn = 0;
+        for (const auto& [ox, oy] : {std::pair{0, 0}, std::pair{zw / 3, zh / 2}, std::pair{zw - 90, zh - 70}}) {
+          Bitmap part(90, 70), every(90, 70);
+          RenderJob job;
+          job.preset = &preset;
+          job.seed = 2024;
+          job.threadCount = 1;
+          job.scale = scale;
+          job.pictureWidth = c.width;
+          job.pictureHeight = c.height;
+          job.originX = ox;
+          job.originY = oy;
+          job.target = &part;
+          ASSERT_EQ(RenderLines(job), 1);
+          job.strokeSink = [](const std::vector<PointF>&, uint32_t) {};
+          job.target = &every;
+          ASSERT_EQ(RenderLines(job), 1);
+          EXPECT_EQ(PixelHash(part), PixelHash(every)) << CaseName(c) << " edge " << edge << " scale " << scale;
+          for (int y = 0; y < every.Height(); ++y)
+            for (int x = 0; x < every.Width(); ++x) drawn += (every.GetPixel(x, y) >> 24) != 0;
+        }
+        EXPECT_GT(drawn, 200) << CaseName(c) << " scale " << scale;
+      }
     }
   }
 }
