@@ -46,14 +46,27 @@ bool FollowSlider(HWND page, HWND slider, const SliderRow (&rows)[N]) {
   return false;
 }
 
-// An edit of a row lost the focus: its spin re-reads it (text out of range or not a number leaves
-// the old value, and setting it again shows a clean number) and the slider follows. True when the
-// value is not the one `remembered` when the edit took the focus.
-bool TakeRowEdit(HWND page, const SliderRow& row, int remembered) {
-  const int value = SpinPosition(page, row.spin);
-  SetSpinPosition(page, row.spin, value);
-  if (value == remembered) return false;
-  SetSliderPosition(page, row.slider, value);
+// A notification from a row's edit. Taking the focus, it remembers the row's value. Losing it, the
+// spin re-reads the edit (text out of range or not a number leaves the old value, and setting it
+// again shows a clean number) and the slider follows. False when the notification is neither from
+// a row's edit nor one of those two; `changed` is the row whose value is no longer the one it had
+// when its edit took the focus, else -1.
+template <size_t N>
+bool RowEditNotified(HWND page, const SliderRow (&rows)[N], int (&remembered)[N], int id, int code, int& changed) {
+  changed = -1;
+  const auto row = std::find_if(std::begin(rows), std::end(rows), [&](const SliderRow& r) { return r.edit == id; });
+  if (row == std::end(rows) || (code != EN_SETFOCUS && code != EN_KILLFOCUS)) return false;
+  const auto k = static_cast<size_t>(row - std::begin(rows));
+  if (code == EN_SETFOCUS) {
+    remembered[k] = SliderPosition(page, row->slider);
+    return true;
+  }
+  const int value = SpinPosition(page, row->spin);
+  SetSpinPosition(page, row->spin, value);
+  if (value != remembered[k]) {
+    SetSliderPosition(page, row->slider, value);
+    changed = static_cast<int>(k);
+  }
   return true;
 }
 
@@ -183,16 +196,11 @@ bool CPropRuler::OnCommand(int id, int code, HWND) {
     dialog->CollectSettings();
     return true;
   }
-  const int row = (id - IDC_ROW_EDIT) / 3;
-  if (id < IDC_ROW_EDIT || row > 5 || (id - IDC_ROW_EDIT) % 3 != 0) return false;
-  if (code == EN_SETFOCUS) {
-    remembered_[row] = SliderPosition(Handle(), id - 1);
-    return true;
-  }
-  if (code != EN_KILLFOCUS) return false;
-  if (TakeRowEdit(Handle(), kRulerRows[row], remembered_[row])) {
+  int changed;
+  if (!RowEditNotified(Handle(), kRulerRows, remembered_, id, code, changed)) return false;
+  if (changed >= 0) {
     dialog->CollectSettings();
-    if (row == kTaperRow) dialog->RefreshPagePreview(2);
+    if (changed == kTaperRow) dialog->RefreshPagePreview(2);
   }
   return true;
 }
@@ -231,15 +239,9 @@ bool CPropStyle::OnCommand(int id, int code, HWND) {
     dialog->CollectSettings();
     return true;
   }
-  const auto row = std::find_if(std::begin(kStyleRows), std::end(kStyleRows), [&](const SliderRow& r) { return r.edit == id; });
-  if (row == std::end(kStyleRows)) return false;
-  int& remembered = remembered_[row - std::begin(kStyleRows)];
-  if (code == EN_SETFOCUS) {
-    remembered = SliderPosition(Handle(), row->slider);
-    return true;
-  }
-  if (code != EN_KILLFOCUS) return false;
-  if (TakeRowEdit(Handle(), *row, remembered)) dialog->CollectSettings();
+  int changed;
+  if (!RowEditNotified(Handle(), kStyleRows, remembered_, id, code, changed)) return false;
+  if (changed >= 0) dialog->CollectSettings();
   return true;
 }
 
