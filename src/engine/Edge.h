@@ -13,5 +13,4 @@ namespace lumbra {
 // at most `tolerance`. Empty when the outline has fewer than two distinct points.
 void EdgeContour(const std::vector<PointF>& outline, float width, float tolerance, std::vector<PointF>& contour);
 
-
 }  // namespace lumbra
