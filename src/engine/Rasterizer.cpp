@@ -104,10 +104,105 @@ inline void PaintSpan(uint32_t* p, int n, uint32_t argb, uint32_t cover) {
   }
 }
 
+// One cell of a row swept onto its pixel: `cover` becomes the sum of covers through the cell.
+template <bool kEvenOdd, bool kBackdrop>
+[[gnu::always_inline]] inline void SweepCell(const SolidArgbTarget& target, uint32_t* p, Cell& cell, uint32_t& cover) {
+  cover += cell.cover;
+  const uint32_t c = Coverage<kEvenOdd>((cover << 9) - cell.area);
+  if (kBackdrop && *p == target.backdrop) {
+    *p = target.overBackdrop[c];
+  } else {
+    PaintArgbPixel(p, target.argb, c);
+  }
+  cell = Cell{0, 0};
+}
+
+#if defined(__SSE2__)
+// The target's colour, spread over four lanes for SweepFour.
+struct FourLanes {
+  __m128i rgb;
+  __m128i alpha;  // the colour's alpha in each lane
+  bool opaque;
+
+  explicit FourLanes(uint32_t argb)
+      : rgb(_mm_set1_epi32(static_cast<int>(argb & 0xFFFFFFu))),
+        alpha(_mm_set1_epi32(static_cast<int>(argb >> 24))),
+        opaque(argb >= 0xFF000000u) {}
+};
+
+// Four cells of a row swept onto their pixels at once, as SweepCell does one by one. When the four
+// pixels are all transparent, of the painted colour or of the backdrop (the usual ones on a layer
+// of lines), they are blended in the lanes; otherwise they go one by one.
+template <bool kEvenOdd, bool kBackdrop>
+[[gnu::always_inline]] inline void SweepFour(const SolidArgbTarget& target, const FourLanes& lanes, uint32_t* p,
+                                            Cell* cells, uint32_t& cover) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i da = _mm_srli_epi32(d, 24);
+  const __m128i easy = _mm_or_si128(_mm_cmpeq_epi32(da, zero),
+                                    _mm_cmpeq_epi32(_mm_and_si128(d, _mm_set1_epi32(0xFFFFFF)), lanes.rgb));
+  const __m128i onBackdrop =
+      kBackdrop ? _mm_cmpeq_epi32(d, _mm_set1_epi32(static_cast<int>(target.backdrop))) : _mm_setzero_si128();
+  if (_mm_movemask_epi8(_mm_or_si128(easy, onBackdrop)) != 0xFFFF) {
+    for (int k = 0; k < 4; ++k) SweepCell<kEvenOdd, kBackdrop>(target, p + k, cells[k], cover);
+    return;
+  }
+  const __m128 lo = _mm_loadu_ps(reinterpret_cast<const float*>(cells));
+  const __m128 hi = _mm_loadu_ps(reinterpret_cast<const float*>(cells + 2));
+  __m128i sum = _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
+  const __m128i area = _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(cells), zero);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + 2), zero);
+  // The running sums of cover, lane by lane.
+  sum = _mm_add_epi32(sum, _mm_slli_si128(sum, 4));
+  sum = _mm_add_epi32(sum, _mm_slli_si128(sum, 8));
+  sum = _mm_add_epi32(sum, _mm_set1_epi32(static_cast<int>(cover)));
+  cover = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(sum, _MM_SHUFFLE(3, 3, 3, 3))));
+  // Coverage, as Coverage<kEvenOdd> gives it.
+  __m128i v = _mm_sub_epi32(_mm_slli_epi32(sum, 9), area);
+  const __m128i sign = _mm_srai_epi32(v, 31);
+  v = _mm_sub_epi32(_mm_xor_si128(v, sign), sign);
+  const __m128i full = _mm_set1_epi32(kFullArea);
+  if constexpr (kEvenOdd) {
+    v = _mm_and_si128(v, _mm_set1_epi32(2 * kFullArea - 1));
+    const __m128i over = _mm_cmpgt_epi32(v, full);
+    v = _mm_or_si128(_mm_andnot_si128(over, v), _mm_and_si128(over, _mm_sub_epi32(_mm_set1_epi32(2 * kFullArea), v)));
+  } else {
+    const __m128i bias = _mm_set1_epi32(INT32_MIN);  // compared as unsigned
+    const __m128i over = _mm_cmpgt_epi32(_mm_xor_si128(v, bias), _mm_xor_si128(full, bias));
+    v = _mm_or_si128(_mm_andnot_si128(over, v), _mm_and_si128(over, full));
+  }
+  const __m128i c =
+      _mm_srli_epi32(_mm_add_epi32(_mm_sub_epi32(_mm_slli_epi32(v, 8), v), _mm_set1_epi32(kFullArea / 2)), 17);
+  __m128i a = c;
+  if (!lanes.opaque) {
+    a = _mm_add_epi32(_mm_mullo_epi16(lanes.alpha, c), _mm_set1_epi32(128));  // Div255(alpha * c)
+    a = _mm_srli_epi32(_mm_add_epi32(a, _mm_srli_epi32(a, 8)), 8);
+  }
+  // Transparent pixels and those of the colour: only the alpha changes, to a + Div255(da (255 - a));
+  // none at all where a is 0.
+  const __m128i keep = _mm_cmpeq_epi32(a, zero);
+  __m128i t = _mm_add_epi32(_mm_mullo_epi16(da, _mm_sub_epi32(_mm_set1_epi32(255), a)), _mm_set1_epi32(128));
+  t = _mm_srli_epi32(_mm_add_epi32(t, _mm_srli_epi32(t, 8)), 8);
+  __m128i out = _mm_or_si128(_mm_and_si128(keep, d),
+                             _mm_andnot_si128(keep, _mm_or_si128(lanes.rgb, _mm_slli_epi32(_mm_add_epi32(t, a), 24))));
+  if (kBackdrop && _mm_movemask_epi8(onBackdrop) != 0) {
+    alignas(16) uint32_t cs[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(cs), c);
+    const uint32_t* table = target.overBackdrop;
+    const __m128i blended = _mm_setr_epi32(static_cast<int>(table[cs[0]]), static_cast<int>(table[cs[1]]),
+                                           static_cast<int>(table[cs[2]]), static_cast<int>(table[cs[3]]));
+    out = _mm_or_si128(_mm_and_si128(onBackdrop, blended), _mm_andnot_si128(onBackdrop, out));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), out);
+}
+#endif
+
 // Sweeps one row of anti-aliased cells (columns x0..x0 + width - 1 of picture row y), clearing
 // them, and blends the coverage straight into the target's pixels: pixel for pixel what the spans
 // of the general sweep give through a SolidPainter. With kBackdrop, pixels of the target's
-// backdrop colour take their blend from its table.
+// backdrop colour take their blend from its table. Touched cells go four at a time; the untouched
+// ones swept with them lie in a run of constant coverage and get the blend the run would give.
 template <bool kEvenOdd, bool kBackdrop>
 void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uint64_t* bits, int words, int width) {
   uint8_t* row = target.pixels + static_cast<size_t>(y) * target.stride;
@@ -125,8 +220,11 @@ void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uin
     __builtin_prefetch(below + 4 * ((first << 6) + std::countr_zero(bits[first])), 1);
     __builtin_prefetch(below + 4 * ((last << 6) + 63 - std::countl_zero(bits[last])), 1);
   }
+#if defined(__SSE2__)
+  const FourLanes lanes(argb);
+#endif
   uint32_t cover = 0;
-  int next = 0;
+  int next = 0;  // cells before it are swept
   for (int w = first; w < words; ++w) {
     uint64_t b = bits[w];
     if (b == 0) continue;
@@ -137,18 +235,21 @@ void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uin
       const int run = std::countr_one(b >> bit);
       b &= b + (uint64_t{1} << bit);
       const int i = (w << 6) + bit;
-      if (i != next && cover != 0) PaintSpan(px + next, i - next, argb, Coverage<kEvenOdd>(cover << 9));
-      for (int k = i; k < i + run; ++k) {
-        cover += cells[k].cover;
-        const uint32_t c = Coverage<kEvenOdd>((cover << 9) - cells[k].area);
-        if (kBackdrop && px[k] == target.backdrop) {
-          px[k] = target.overBackdrop[c];
-        } else {
-          PaintArgbPixel(px + k, argb, c);
+      const int end = i + run;
+      if (end <= next) continue;
+      int k = std::max(i, next);
+      if (k != next && cover != 0) PaintSpan(px + next, k - next, argb, Coverage<kEvenOdd>(cover << 9));
+      for (; k < end; ++k) {
+#if defined(__SSE2__)
+        if (end - k >= 3 && k + 4 <= width) {
+          SweepFour<kEvenOdd, kBackdrop>(target, lanes, px + k, cells + k, cover);
+          k += 3;
+          continue;
         }
-        cells[k] = Cell{0, 0};
+#endif
+        SweepCell<kEvenOdd, kBackdrop>(target, px + k, cells[k], cover);
       }
-      next = i + run;
+      next = k;
     } while (b != 0);
   }
   if (cover != 0 && next < width) PaintSpan(px + next, width - next, argb, Coverage<kEvenOdd>(cover << 9));
@@ -723,13 +824,28 @@ void Rasterizer::BatchClear(const ClearTarget& clear) {
 }
 
 void Rasterizer::ClearRows(const ClearTarget& clear, int y0, int y1) {
+  // Pixels that hold the value already are only read: the untouched memory of a new bitmap (zero,
+  // transparent) stays unwritten, and so never has to be handed to the process page by page, until
+  // something is drawn there; and of a used one only the lines of the cache that were drawn on are
+  // written back.
+  const uint32_t v = clear.value;
   for (int y = y0; y < y1; ++y) {
     auto* p = reinterpret_cast<uint32_t*>(clear.pixels + static_cast<size_t>(y) * clear.stride);
-    // Pixels that hold the value already are only read: the untouched memory of a new bitmap
-    // (zero, transparent) stays unwritten, and so never has to be handed to the process page by
-    // page, until something is drawn there.
-    const uint32_t v = clear.value;
-    std::fill(std::find_if(p, p + clear.width, [v](uint32_t q) { return q != v; }), p + clear.width, v);
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i x = _mm_set1_epi32(static_cast<int>(v));
+    for (; i + 16 <= clear.width; i += 16) {
+      auto* q = reinterpret_cast<__m128i*>(p + i);
+      const __m128i same = _mm_and_si128(
+          _mm_and_si128(_mm_cmpeq_epi32(_mm_loadu_si128(q), x), _mm_cmpeq_epi32(_mm_loadu_si128(q + 1), x)),
+          _mm_and_si128(_mm_cmpeq_epi32(_mm_loadu_si128(q + 2), x), _mm_cmpeq_epi32(_mm_loadu_si128(q + 3), x)));
+      if (_mm_movemask_epi8(same) == 0xFFFF) continue;
+      for (int k = 0; k < 4; ++k) _mm_storeu_si128(q + k, x);
+    }
+#endif
+    for (; i < clear.width; ++i) {
+      if (p[i] != v) p[i] = v;
+    }
   }
 }
 

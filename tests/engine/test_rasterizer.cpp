@@ -330,6 +330,32 @@ TEST(RasterizerSolid, PaintingFromTheCellsMatchesTheSpans) {
   }
 }
 
+TEST(RasterizerSolid, WindingsPastTheSumsRangeAreCoveredAsTheSpansCoverThem) {
+  // Thousands of copies of one slanted shape: inside it, 16 384 of them make the running sum
+  // exactly 2^31, and more make it wrap around 32 bits. The painting from the cells must still
+  // give what the spans give.
+  const std::vector<PointF> shape = {{2.3f, 1.2f}, {20.7f, 0.6f}, {18.1f, 5.4f}, {3.9f, 4.8f}};
+  for (int copies : {16384, 16400}) {
+    Bitmap direct(24, 6), spans(24, 6);
+    SolidPainter directPainter(direct, 0xFF3080C0u), spanPainter(spans, 0xFF3080C0u);
+    SpansOnly general(spanPainter);
+    Rasterizer r;
+    for (CoverageSink* sink : std::initializer_list<CoverageSink*>{&directPainter, &general}) {
+      r.Reset(24, 6, true);
+      for (int k = 0; k < copies; ++k) r.AddContour(shape.data(), shape.size(), Affine());
+      r.Render(FillRule::Winding, *sink);
+    }
+    int painted = 0;
+    for (int y = 0; y < 6; ++y) {
+      for (int x = 0; x < 24; ++x) {
+        ASSERT_EQ(direct.GetPixel(x, y), spans.GetPixel(x, y)) << x << "," << y << " with " << copies;
+        painted += direct.GetPixel(x, y) != 0;
+      }
+    }
+    EXPECT_GT(painted, 60);
+  }
+}
+
 TEST(RasterizerSolid, FullRunsOfEveryShortLengthEndWhereTheShapeDoes) {
   // Rectangles on pixel borders, 1 to 13 pixels wide, at every offset within a 16-byte block: the
   // run between their sides is filled in an opaque colour, and not a pixel beside it.
