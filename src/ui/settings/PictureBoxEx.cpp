@@ -29,7 +29,11 @@ SIZE WindowSize(HWND window) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-void ApplyBar(HWND bar, const PreviewBar& state) {
+// Sets the bar to the state, unless it was last set to that very state: every call redraws the bar,
+// and under some systems (wine) each is a slow round trip, which would hold up every new picture.
+void ApplyBar(HWND bar, const PreviewBar& state, std::optional<PreviewBar>& applied) {
+  if (applied == state) return;
+  applied = state;
   ShowScrollBar(bar, SB_CTL, state.shown);
   SetWindowPos(bar, nullptr, 0, 0, state.width, state.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE, 0, state.maximum, static_cast<UINT>(state.page), 0, 0};
@@ -134,8 +138,8 @@ void CPictureBoxEx::RecreateBuffer() {
 
 void CPictureBoxEx::UpdateView(int horizontal, int vertical) {
   if (!Handle() || !picture_.base || !view_.Update(horizontal, vertical)) return;
-  ApplyBar(horizontalBar_, view_.Layout().horizontal);
-  ApplyBar(verticalBar_, view_.Layout().vertical);
+  ApplyBar(horizontalBar_, view_.Layout().horizontal, appliedHorizontal_);
+  ApplyBar(verticalBar_, view_.Layout().vertical, appliedVertical_);
   if (buffer_)
     composer_.Draw(*buffer_, view_.Layout(), view_.Zoom(), picture_, checkerboard_, SystemArgb(COLOR_BTNFACE));
   InvalidateRect(Handle(), nullptr, TRUE);
@@ -146,6 +150,8 @@ void CPictureBoxEx::PlaceBars() {
   view_.SetWindowSize(size.cx, size.cy);
   MoveBar(verticalBar_, view_.VerticalBarHome());
   MoveBar(horizontalBar_, view_.HorizontalBarHome());
+  appliedHorizontal_.reset();  // their sizes are to be set again
+  appliedVertical_.reset();
 }
 
 void CPictureBoxEx::Paint() {

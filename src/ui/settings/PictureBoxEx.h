@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 #include "engine/Bitmap.h"
 #include "ui/framework/Window.h"
@@ -70,6 +71,8 @@ class CPictureBoxEx : public CWindow {
   PreviewView view_;  // zoom, offsets, drag state
   HWND horizontalBar_ = nullptr;
   HWND verticalBar_ = nullptr;
+  std::optional<PreviewBar> appliedHorizontal_;  // what each bar was last set to
+  std::optional<PreviewBar> appliedVertical_;
   HCURSOR addCursor_ = nullptr;
   std::atomic<int> imagesShown_{0};
   std::atomic<int> shownGeneration_{0};

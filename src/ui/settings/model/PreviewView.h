@@ -36,6 +36,8 @@ struct PreviewBar {
   int maximum = 0;
   int limit = 0;
   int position = 0;
+
+  bool operator==(const PreviewBar&) const = default;
 };
 
 struct PreviewLayout {
