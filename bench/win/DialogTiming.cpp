@@ -2,9 +2,9 @@
 // showing the new lines, for each scene of Scenes.h on a 4000 x 6000 picture at every zoom up to
 // 100 %, and on an 8000 x 12000 picture zoomed out:
 //
-//   lumbra_dialog_timing [ROUNDS] [big]
+//   lumbra_dialog_timing [ROUNDS] [big | small]
 //
-// ("big": the 8000 x 12000 picture only.)
+// ("big": the 8000 x 12000 picture only; "small": the 4000 x 6000 picture at 10 % and 25 % only.)
 //
 // The change is the preset list's "<最新の設定>" chosen again: the scene is loaded and rendered
 // anew, the same lines every round, as the render alone draws them. For each round the tool notes when the preview has
@@ -156,13 +156,15 @@ int wmain(int argc, wchar_t** argv) {
               std::thread::hardware_concurrency());
   std::printf("scene  zoom        first picture             full-size lines            the render alone\n");
   const bool bigOnly = argc > 2 && std::wstring(argv[2]) == L"big";
+  const bool smallOnly = argc > 2 && std::wstring(argv[2]) == L"small";
   if (!bigOnly) {
     const Bitmap picture = Picture(bench::kSceneWidth, bench::kSceneHeight);
     std::printf("%dx%d\n", picture.Width(), picture.Height());
     std::fflush(stdout);
-    for (bench::Scene scene : bench::kScenes) TimeScene(scene, picture, {0, 1, 2, 3, 4}, rounds);
+    for (bench::Scene scene : bench::kScenes)
+      TimeScene(scene, picture, smallOnly ? std::vector<int>{0, 1} : std::vector<int>{0, 1, 2, 3, 4}, rounds);
   }
-  {
+  if (!smallOnly) {
     const Bitmap picture = Picture(2 * bench::kSceneWidth, 2 * bench::kSceneHeight);
     std::printf("%dx%d\n", picture.Width(), picture.Height());
     std::fflush(stdout);

@@ -201,8 +201,9 @@ template <bool kEvenOdd, bool kBackdrop>
 // Sweeps one row of anti-aliased cells (columns x0..x0 + width - 1 of picture row y), clearing
 // them, and blends the coverage straight into the target's pixels: pixel for pixel what the spans
 // of the general sweep give through a SolidPainter. With kBackdrop, pixels of the target's
-// backdrop colour take their blend from its table. Touched cells go four at a time; the untouched
-// ones swept with them lie in a run of constant coverage and get the blend the run would give.
+// backdrop colour take their blend from its table. Runs of three touched cells or more go four
+// cells at a time (fewer would not repay it); untouched cells swept with them lie in a run of
+// constant coverage and get the blend the run would give.
 template <bool kEvenOdd, bool kBackdrop>
 void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uint64_t* bits, int words, int width) {
   uint8_t* row = target.pixels + static_cast<size_t>(y) * target.stride;
