@@ -117,9 +117,9 @@ template <bool kEvenOdd, bool kBackdrop>
   cell = Cell{0, 0};
 }
 
-#if defined(__SSE2__)
 // The target's colour, spread over four lanes for SweepFour.
 struct FourLanes {
+#if defined(__SSE2__)
   __m128i rgb;
   __m128i alpha;  // the colour's alpha in each lane
   bool opaque;
@@ -128,7 +128,12 @@ struct FourLanes {
       : rgb(_mm_set1_epi32(static_cast<int>(argb & 0xFFFFFFu))),
         alpha(_mm_set1_epi32(static_cast<int>(argb >> 24))),
         opaque(argb >= 0xFF000000u) {}
+#else
+  explicit FourLanes(uint32_t) {}
+#endif
 };
+
+#if defined(__SSE2__)
 
 // Four cells of a row swept onto their pixels at once, as SweepCell does one by one. When the four
 // pixels are all transparent, of the painted colour or of the backdrop (the usual ones on a layer
@@ -142,7 +147,7 @@ template <bool kEvenOdd, bool kBackdrop>
   const __m128i easy = _mm_or_si128(_mm_cmpeq_epi32(da, zero),
                                     _mm_cmpeq_epi32(_mm_and_si128(d, _mm_set1_epi32(0xFFFFFF)), lanes.rgb));
   const __m128i onBackdrop =
-      kBackdrop ? _mm_cmpeq_epi32(d, _mm_set1_epi32(static_cast<int>(target.backdrop))) : _mm_setzero_si128();
+      kBackdrop ? _mm_cmpeq_epi32(d, _mm_set1_epi32(static_cast<int>(target.backdrop))) : zero;
   if (_mm_movemask_epi8(_mm_or_si128(easy, onBackdrop)) != 0xFFFF) {
     for (int k = 0; k < 4; ++k) SweepCell<kEvenOdd, kBackdrop>(target, p + k, cells[k], cover);
     return;
@@ -205,7 +210,8 @@ template <bool kEvenOdd, bool kBackdrop>
 // cells at a time (fewer would not repay it); untouched cells swept with them lie in a run of
 // constant coverage and get the blend the run would give.
 template <bool kEvenOdd, bool kBackdrop>
-void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uint64_t* bits, int words, int width) {
+void PaintCellRow(const SolidArgbTarget& target, const FourLanes& lanes, int y, int x0, Cell* cells, uint64_t* bits,
+                  int words, int width) {
   uint8_t* row = target.pixels + static_cast<size_t>(y) * target.stride;
   uint32_t* px = reinterpret_cast<uint32_t*>(row) + x0;
   const uint32_t argb = target.argb;
@@ -221,9 +227,6 @@ void PaintCellRow(const SolidArgbTarget& target, int y, int x0, Cell* cells, uin
     __builtin_prefetch(below + 4 * ((first << 6) + std::countr_zero(bits[first])), 1);
     __builtin_prefetch(below + 4 * ((last << 6) + 63 - std::countl_zero(bits[last])), 1);
   }
-#if defined(__SSE2__)
-  const FourLanes lanes(argb);
-#endif
   uint32_t cover = 0;
   int next = 0;  // cells before it are swept
   for (int w = first; w < words; ++w) {
@@ -988,9 +991,10 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, const Edge* edges, Cov
 
   // Sweep each row: touched cells in order of x; between them the coverage stays constant.
   if (kAntialias && solid != nullptr) {
+    const FourLanes lanes(solid->argb);
     const auto paintRows = [&]<bool kBackdrop>() {
       for (int r = 0; r < rows; ++r) {
-        PaintCellRow<kEvenOdd, kBackdrop>(*solid, band.top + r, band.x0,
+        PaintCellRow<kEvenOdd, kBackdrop>(*solid, lanes, band.top + r, band.x0,
                                           s.cells.data() + static_cast<size_t>(r) * static_cast<size_t>(width),
                                           s.bits.data() + static_cast<size_t>(r) * static_cast<size_t>(words), words,
                                           width);
