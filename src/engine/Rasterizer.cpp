@@ -104,16 +104,21 @@ inline void PaintSpan(uint32_t* p, int n, uint32_t argb, uint32_t cover) {
   }
 }
 
-// One cell of a row swept onto its pixel: `cover` becomes the sum of covers through the cell.
-template <bool kEvenOdd, bool kBackdrop>
-[[gnu::always_inline]] inline void SweepCell(const SolidArgbTarget& target, uint32_t* p, Cell& cell, uint32_t& cover) {
-  cover += cell.cover;
-  const uint32_t c = Coverage<kEvenOdd>((cover << 9) - cell.area);
+// The target's colour at coverage c composed onto the pixel *p (from the table on the backdrop).
+template <bool kBackdrop>
+[[gnu::always_inline]] inline void PaintPixel(const SolidArgbTarget& target, uint32_t* p, uint32_t c) {
   if (kBackdrop && *p == target.backdrop) {
     *p = target.overBackdrop[c];
   } else {
     PaintArgbPixel(p, target.argb, c);
   }
+}
+
+// One cell of a row swept onto its pixel: `cover` becomes the sum of covers through the cell.
+template <bool kEvenOdd, bool kBackdrop>
+[[gnu::always_inline]] inline void SweepCell(const SolidArgbTarget& target, uint32_t* p, Cell& cell, uint32_t& cover) {
+  cover += cell.cover;
+  PaintPixel<kBackdrop>(target, p, Coverage<kEvenOdd>((cover << 9) - cell.area));
   cell = Cell{0, 0};
 }
 
@@ -270,6 +275,57 @@ struct BandCells {
   int bottom;
 };
 
+// The piece of an edge inside a row, from (x1, y1) to (x2, y2), x in 1/256 pixel, y in 1/256 of the
+// row (0 <= y1 < y2 <= 256), split at the cell borders it crosses: visit(column, cover, area) for
+// each cell, from the cell of (x1, y1) to that of (x2, y2).
+template <class Visit>
+[[gnu::always_inline]] inline void PieceCells(int32_t x1, int32_t y1, int32_t x2, int32_t y2, Visit&& visit) {
+  const int32_t ex1 = x1 >> 8;
+  const int32_t ex2 = x2 >> 8;
+  const int32_t fx1 = x1 & 255;
+  const int32_t fx2 = x2 & 255;
+  const int32_t dy = y2 - y1;
+  if (ex1 == ex2) {
+    visit(ex1, dy, (fx1 + fx2) * dy);
+    return;
+  }
+  int32_t dx, p, first, incr;
+  if (x2 > x1) {
+    dx = x2 - x1;
+    p = (256 - fx1) * dy;
+    first = 256;
+    incr = 1;
+  } else {
+    dx = x1 - x2;
+    p = fx1 * dy;
+    first = 0;
+    incr = -1;
+  }
+  int32_t delta = p / dx;
+  int32_t mod = p % dx;
+  int32_t ex = ex1;
+  int32_t y = y1 + delta;
+  visit(ex, delta, (fx1 + first) * delta);
+  ex += incr;
+  if (ex != ex2) {
+    const int32_t lift = (256 * dy) / dx;
+    const int32_t rem = (256 * dy) % dx;
+    mod -= dx;
+    while (ex != ex2) {
+      // The carries follow no pattern a branch predictor could learn: added without branches.
+      mod += rem;
+      const int32_t carry = mod >= 0 ? 1 : 0;
+      delta = lift + carry;
+      mod -= dx & -carry;
+      visit(ex, delta, 256 * delta);
+      y += delta;
+      ex += incr;
+    }
+  }
+  delta = y2 - y;
+  visit(ex2, delta, (fx2 + 256 - first) * delta);
+}
+
 // One row of a band's cells.
 struct CellRow {
   Cell* cells;
@@ -292,54 +348,12 @@ struct CellRow {
     bits[col >> 6] |= uint64_t{1} << (col & 63);
   }
 
-  // The piece of an edge inside this row, from (x1, y1) to (x2, y2), x in 1/256 pixel, y in
-  // 1/256 of the row (0 <= y1 < y2 <= 256); split at the cell borders it crosses.
+  // The piece of an edge inside this row (PieceCells) added to its cells.
   template <bool kNeg>
   [[gnu::always_inline]] inline void Piece(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
-    const int32_t ex1 = x1 >> 8;
-    const int32_t ex2 = x2 >> 8;
-    const int32_t fx1 = x1 & 255;
-    const int32_t fx2 = x2 & 255;
-    const int32_t dy = y2 - y1;
-    if (ex1 == ex2) {
-      Add<kNeg>(ex1, dy, (fx1 + fx2) * dy);
-      return;
-    }
-    int32_t dx, p, first, incr;
-    if (x2 > x1) {
-      dx = x2 - x1;
-      p = (256 - fx1) * dy;
-      first = 256;
-      incr = 1;
-    } else {
-      dx = x1 - x2;
-      p = fx1 * dy;
-      first = 0;
-      incr = -1;
-    }
-    int32_t delta = p / dx;
-    int32_t mod = p % dx;
-    int32_t ex = ex1;
-    int32_t y = y1 + delta;
-    Add<kNeg>(ex, delta, (fx1 + first) * delta);
-    ex += incr;
-    if (ex != ex2) {
-      const int32_t lift = (256 * dy) / dx;
-      const int32_t rem = (256 * dy) % dx;
-      mod -= dx;
-      while (ex != ex2) {
-        // The carries follow no pattern a branch predictor could learn: added without branches.
-        mod += rem;
-        const int32_t carry = mod >= 0 ? 1 : 0;
-        delta = lift + carry;
-        mod -= dx & -carry;
-        Add<kNeg>(ex, delta, 256 * delta);
-        y += delta;
-        ex += incr;
-      }
-    }
-    delta = y2 - y;
-    Add<kNeg>(ex2, delta, (fx2 + 256 - first) * delta);
+    PieceCells(x1, y1, x2, y2, [this](int32_t ex, int32_t cover, int32_t area) __attribute__((always_inline)) {
+      Add<kNeg>(ex, cover, area);
+    });
   }
 };
 
@@ -412,6 +426,207 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
     xb = x0 + static_cast<int32_t>(q);
     row.Piece<kNeg>(xa, 0, xb, 256);
     if (r == r1) return;
+  }
+}
+
+// The piece of an edge inside row r, which it reaches, added to that row's cells: the piece
+// EdgeCells adds there.
+template <bool kNeg>
+void AddEdgeRow(const CellRow& row, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int r) {
+  const int32_t top = r << 8;
+  const int64_t dx = x1 - x0;
+  const int64_t dy = y1 - y0;
+  const int32_t xa = y0 >= top ? x0 : x0 + static_cast<int32_t>(FloorDiv((top - y0) * dx, dy));
+  const int32_t xb = y1 <= top + 256 ? x1 : x0 + static_cast<int32_t>(FloorDiv((top + 256 - y0) * dx, dy));
+  row.Piece<kNeg>(xa, std::max(y0 - top, 0), xb, std::min(y1 - top, 256));
+}
+
+// An anti-aliased edge stepped down through rows it crosses from top to bottom, from row r on
+// (y0 <= 256 r): xa and xb are where it enters and leaves the current row, in 1/256 pixel, exactly
+// as EdgeCells finds them.
+struct FullRows {
+  int32_t x0;
+  int32_t xa, xb;
+  int64_t q, m, lift, rem, dy;
+
+  FullRows(int32_t ex0, int32_t ey0, int32_t ex1, int32_t ey1, int r) : x0(ex0), dy(ey1 - ey0) {
+    const int64_t dx = ex1 - ex0;
+    xa = x0 + static_cast<int32_t>(FloorDiv((static_cast<int64_t>(r) * 256 - ey0) * dx, dy));
+    const int64_t num = (static_cast<int64_t>(r) * 256 + 256 - ey0) * dx;
+    q = FloorDiv(num, dy);
+    m = num - q * dy;
+    lift = FloorDiv(dx * 256, dy);
+    rem = dx * 256 - lift * dy;
+    xb = x0 + static_cast<int32_t>(q);
+  }
+
+  void Step() {
+    xa = xb;
+    q += lift;
+    m += rem;
+    const int64_t carry = m >= dy ? 1 : 0;  // without a branch, as in PieceCells
+    q += carry;
+    m -= dy & -carry;
+    xb = x0 + static_cast<int32_t>(q);
+  }
+};
+
+// Paints the piece of an edge across a row, from x1 at its top to x2 at its bottom (1/256 pixel),
+// onto the row's pixels `row` (column 0 on), when no other piece shares its cells: `before` is the
+// sum of the covers left of it. Each pixel gets what PaintCellRow would give it from the cells.
+template <bool kEvenOdd, bool kBackdrop, bool kNeg>
+[[gnu::always_inline]] inline void PaintPiece(const SolidArgbTarget& target, uint32_t* row, int32_t x1, int32_t x2,
+                                              uint32_t before) {
+  // Cells come from x1's to x2's: the sum of covers through each is counted from the left.
+  const bool rightward = x2 >= x1;
+  uint32_t sum = rightward ? before : before + (kNeg ? 0u - 256u : 256u);
+  PieceCells(x1, 0, x2, 256, [&](int32_t ex, int32_t cover, int32_t area) __attribute__((always_inline)) {
+    const uint32_t c = kNeg ? 0u - static_cast<uint32_t>(cover) : static_cast<uint32_t>(cover);
+    const uint32_t a = kNeg ? 0u - static_cast<uint32_t>(area) : static_cast<uint32_t>(area);
+    if (rightward) sum += c;
+    PaintPixel<kBackdrop>(target, row + ex, Coverage<kEvenOdd>((sum << 9) - a));
+    if (!rightward) sum -= c;
+  });
+}
+
+// Paints rows [r, end) of a shape whose only edges there are `down` (running downwards) and `up`,
+// both crossing every one of those rows from top to bottom: the pixels PaintCellRow would give from
+// their cells. Where the two pieces of a row lie in different cells, it is one piece's pixels, a
+// run of full coverage and the other's, painted straight from where the edges cross the row with
+// no cells; so is a row where both lie within one cell. Other rows go through `spare`, a row of
+// cells that is all zero and left so.
+template <bool kEvenOdd, bool kBackdrop>
+void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, FullRows down, FullRows up, int r,
+                      int end, const CellRow& spare, int words) {
+  const int x0 = spare.x0;
+  const auto x1 = static_cast<unsigned>(x0 + spare.width);
+  uint8_t* bytes = target.pixels + static_cast<size_t>(r) * target.stride;
+  for (; r < end; ++r, bytes += target.stride, down.Step(), up.Step()) {
+    auto* row = reinterpret_cast<uint32_t*>(bytes);
+    const uint8_t* below = bytes + kPrefetchRows * target.stride;
+    const bool prefetch = r + kPrefetchRows < target.height;
+    if (((down.xa ^ down.xb) | (up.xa ^ up.xb)) >> 8 == 0) {
+      // Each piece within one cell (steep edges, the usual case): an edge pixel, a run of full
+      // coverage and another edge pixel, or a single pixel.
+      int32_t cl = down.xa >> 8, cr = up.xa >> 8;
+      int32_t al = ((down.xa & 255) + (down.xb & 255)) << 8;  // each piece's area in its cell
+      int32_t ar = ((up.xa & 255) + (up.xb & 255)) << 8;
+      if (cl > cr) {
+        std::swap(cl, cr);
+        std::swap(al, ar);
+      }
+      if (cl >= x0 && static_cast<unsigned>(cr) < x1) {  // the cells drop what lies outside the band
+        if (prefetch) {
+          __builtin_prefetch(below + 4 * cl, 1);
+          __builtin_prefetch(below + 4 * cr, 1);
+        }
+        if (cl == cr) {
+          PaintPixel<kBackdrop>(target, row + cl, Coverage<kEvenOdd>(static_cast<uint32_t>(std::abs(al - ar))));
+          continue;
+        }
+        PaintPixel<kBackdrop>(target, row + cl, Coverage<kEvenOdd>(static_cast<uint32_t>(kFullArea - al)));
+        if (cr - cl > 1) PaintSpan(row + cl + 1, cr - cl - 1, target.argb, 255);
+        PaintPixel<kBackdrop>(target, row + cr, Coverage<kEvenOdd>(static_cast<uint32_t>(ar)));
+        continue;
+      }
+    } else {
+      // The columns each piece reaches: when the two do not meet, painted piece by piece.
+      const int32_t dl = std::min(down.xa, down.xb) >> 8, dr = std::max(down.xa, down.xb) >> 8;
+      const int32_t ul = std::min(up.xa, up.xb) >> 8, ur = std::max(up.xa, up.xb) >> 8;
+      const int32_t lo = std::min(dl, ul), hi = std::max(dr, ur);
+      if (lo >= x0 && static_cast<unsigned>(hi) < x1 && (dr < ul || ur < dl)) {
+        if (prefetch) {
+          __builtin_prefetch(below + 4 * lo, 1);
+          __builtin_prefetch(below + 4 * hi, 1);
+        }
+        if (dr < ul) {
+          PaintPiece<kEvenOdd, kBackdrop, false>(target, row, down.xa, down.xb, 0);
+          if (ul - dr > 1) PaintSpan(row + dr + 1, ul - dr - 1, target.argb, 255);
+          PaintPiece<kEvenOdd, kBackdrop, true>(target, row, up.xa, up.xb, 256);
+        } else {
+          PaintPiece<kEvenOdd, kBackdrop, true>(target, row, up.xa, up.xb, 0);
+          if (dl - ur > 1) PaintSpan(row + ur + 1, dl - ur - 1, target.argb, 255);
+          PaintPiece<kEvenOdd, kBackdrop, false>(target, row, down.xa, down.xb, 0u - 256u);
+        }
+        continue;
+      }
+    }
+    spare.Piece<false>(down.xa, 0, down.xb, 256);
+    spare.Piece<true>(up.xa, 0, up.xb, 256);
+    PaintCellRow<kEvenOdd, kBackdrop>(target, lanes, r, x0, spare.cells, spare.bits, words, spare.width);
+  }
+}
+
+// The edges of a band split into a stroke's two sides: those running downwards and those running
+// upwards, each side in order of y with no two of its edges sharing a row's height.
+struct StrokeSides {
+  static constexpr int kMaxEdges = 8;  // a side
+  struct SideEdge {
+    int32_t x0, y0, x1, y1;
+  };
+  SideEdge down[kMaxEdges];
+  SideEdge up[kMaxEdges];
+  int downs = 0;
+  int ups = 0;
+
+  // Adds an edge; false when a side has no room left.
+  bool Add(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool negative) {
+    SideEdge* side = negative ? up : down;
+    int& n = negative ? ups : downs;
+    if (n == kMaxEdges) return false;
+    int at = n++;
+    for (; at > 0 && side[at - 1].y0 > y0; --at) side[at] = side[at - 1];
+    side[at] = SideEdge{x0, y0, x1, y1};
+    return true;
+  }
+
+  // Both sides have edges, and no two edges of a side share a row's height.
+  bool Valid() const {
+    if (downs == 0 || ups == 0) return false;
+    for (int k = 1; k < downs; ++k) {
+      if (down[k].y0 < down[k - 1].y1) return false;
+    }
+    for (int k = 1; k < ups; ++k) {
+      if (up[k].y0 < up[k - 1].y1) return false;
+    }
+    return true;
+  }
+};
+
+// Paints the rows [top, bottom) of a band whose edges are `sides`, with `spare` a row of cells (all
+// zero, and left so) for the columns of the band: the pixels PaintCellRow gives from the band's
+// cells. Rows crossed from top to bottom by one edge of each side go through PaintTwoEdgeRows; the
+// others (where a side passes from one edge to the next) through the cells.
+template <bool kEvenOdd, bool kBackdrop>
+void PaintStrokeSides(const SolidArgbTarget& target, const FourLanes& lanes, const StrokeSides& sides, int top,
+                      int bottom, const CellRow& spare, int words) {
+  int d = 0;
+  int u = 0;
+  for (int r = top; r < bottom;) {
+    const int32_t y = r << 8;
+    while (d < sides.downs && sides.down[d].y1 <= y) ++d;
+    while (u < sides.ups && sides.up[u].y1 <= y) ++u;
+    if (d < sides.downs && u < sides.ups && sides.down[d].y0 <= y && sides.up[u].y0 <= y) {
+      const StrokeSides::SideEdge& a = sides.down[d];
+      const StrokeSides::SideEdge& b = sides.up[u];
+      const int end = std::min({a.y1 >> 8, b.y1 >> 8, bottom});
+      if (end > r) {
+        PaintTwoEdgeRows<kEvenOdd, kBackdrop>(target, lanes, FullRows(a.x0, a.y0, a.x1, a.y1, r),
+                                              FullRows(b.x0, b.y0, b.x1, b.y1, r), r, end, spare, words);
+        r = end;
+        continue;
+      }
+    }
+    for (int k = d; k < sides.downs && sides.down[k].y0 < y + 256; ++k) {
+      const StrokeSides::SideEdge& e = sides.down[k];
+      AddEdgeRow<false>(spare, e.x0, e.y0, e.x1, e.y1, r);
+    }
+    for (int k = u; k < sides.ups && sides.up[k].y0 < y + 256; ++k) {
+      const StrokeSides::SideEdge& e = sides.up[k];
+      AddEdgeRow<true>(spare, e.x0, e.y0, e.x1, e.y1, r);
+    }
+    PaintCellRow<kEvenOdd, kBackdrop>(target, lanes, r, spare.x0, spare.cells, spare.bits, words, spare.width);
+    ++r;
   }
 }
 
@@ -968,6 +1183,26 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, const Edge* edges, Cov
   if (s.covers.size() < static_cast<size_t>(width)) s.covers.resize(static_cast<size_t>(width));
 
   const BandCells cells{s.cells.data(), s.bits.data(), words, width, band.x0, band.top, band.bottom};
+  const auto edgeAt = [&](size_t i) -> const Edge& { return band.edges == nullptr ? edges[i] : edges[band.edges[i]]; };
+  if (kAntialias && solid != nullptr && band.count <= 2 * StrokeSides::kMaxEdges) {
+    // The band of a stroke's middle: two sides, mostly one edge each, and no cells needed.
+    StrokeSides sides;
+    bool split = true;
+    for (size_t i = 0; i < band.count && split; ++i) {
+      const Edge& e = edgeAt(i);
+      split = sides.Add(e.x0, e.y0, e.x1, e.y1, e.negative != 0);
+    }
+    if (split && sides.Valid()) {
+      const FourLanes lanes(solid->argb);
+      const CellRow spare{s.cells.data(), s.bits.data(), width, band.x0};
+      if (solid->overBackdrop != nullptr) {
+        PaintStrokeSides<kEvenOdd, true>(*solid, lanes, sides, band.top, band.bottom, spare, words);
+      } else {
+        PaintStrokeSides<kEvenOdd, false>(*solid, lanes, sides, band.top, band.bottom, spare, words);
+      }
+      return;
+    }
+  }
   auto addEdge = [&](const Edge& e) {
     if constexpr (kAntialias) {
       if (e.negative) {
@@ -983,11 +1218,7 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, const Edge* edges, Cov
       }
     }
   };
-  if (band.edges == nullptr) {
-    for (size_t i = 0; i < band.count; ++i) addEdge(edges[i]);
-  } else {
-    for (size_t i = 0; i < band.count; ++i) addEdge(edges[band.edges[i]]);
-  }
+  for (size_t i = 0; i < band.count; ++i) addEdge(edgeAt(i));
 
   // Sweep each row: touched cells in order of x; between them the coverage stays constant.
   if (kAntialias && solid != nullptr) {

@@ -330,6 +330,78 @@ TEST(RasterizerSolid, PaintingFromTheCellsMatchesTheSpans) {
   }
 }
 
+TEST(RasterizerSolid, StrokesPaintedFromTheirSidesMatchTheSpans) {
+  // Single strokes, each its own shape, as a layer of lines is drawn: straight and bent, steep and
+  // nearly level, thinner than a pixel, with sides that cross, and past the left and right borders;
+  // their joints fall inside rows and on row borders. Painted onto a picture partly of the backdrop
+  // colour (with its table) and partly of every other kind of pixel, they must give what the spans
+  // give.
+  const int w = 300, h = 260;
+  const uint32_t color = 0xFF3080C0u, backdrop = 0xFF102030u;
+  uint32_t table[256];
+  for (uint32_t c = 0; c < 256; ++c) table[c] = ArgbPainted(backdrop, color, c);
+  Bitmap before(w, h);
+  uint32_t s = 777;
+  auto next = [&s] {
+    s = s * 1664525u + 1013904223u;
+    return s ^ (s >> 13);
+  };
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const uint32_t v = next();
+      const uint32_t kinds[4] = {backdrop, v | 0xFF000000u, v & 0xFFFFFFu, (color & 0xFFFFFFu) | (v & 0xFF000000u)};
+      before.SetPixel(x, y, kinds[(v >> 7) % 4 == 0 ? 1 + v % 3 : 0]);
+    }
+  }
+  auto uniform = [&](double lo, double hi) { return lo + (hi - lo) * (next() % 100000) / 100000.0; };
+  std::vector<std::vector<PointF>> strokes;
+  for (int k = 0; k < 120; ++k) {
+    // A centre line from (ax, ay) to (bx, by), bent by `bend` in the middle, of half-width `half`.
+    const double ay = uniform(-20, h / 2.0), by = uniform(ay + 5, h + 20);
+    const double ax = uniform(-30, w + 30), bx = k % 4 == 0 ? ax + uniform(-300, 300) : ax + uniform(-30, 30);
+    const double half = k % 5 == 0 ? uniform(0.01, 0.4) : uniform(0.4, 5);
+    const double bend = k % 3 == 0 ? uniform(-15, 15) : 0;
+    const double cross = k % 7 == 0 ? -1 : 1;  // the sides swap over halfway
+    const int joints = k % 3 == 0 ? 6 : 1;
+    std::vector<PointF> left, right;
+    for (int j = 0; j <= joints; ++j) {
+      const double t = static_cast<double>(j) / joints;
+      const double x = ax + (bx - ax) * t + bend * std::sin(std::numbers::pi * t);
+      double y = ay + (by - ay) * t;
+      if (j % 2 == 1) y = std::round(y);  // a joint on a row border
+      const double d = half * (cross < 0 ? 1 - 2 * t : 1);
+      left.push_back({static_cast<float>(x - d), static_cast<float>(y)});
+      right.push_back({static_cast<float>(x + d), static_cast<float>(y)});
+    }
+    strokes.push_back(left);
+    strokes.back().insert(strokes.back().end(), right.rbegin(), right.rend());
+  }
+  // Right sides in the last column, and on the right border itself.
+  strokes.push_back({{297.3f, 3}, {296.2f, 200}, {299.6f, 200}, {299.5f, 3}});
+  strokes.push_back({{298.3f, 10}, {290.2f, 250}, {330.0f, 250}, {300.0f, 10}});
+  for (FillRule rule : {FillRule::Winding, FillRule::Alternate}) {
+    Bitmap direct = before.Clone(), spans = before.Clone();
+    SolidPainter directPainter(direct, color, table, backdrop), spanPainter(spans, color);
+    SpansOnly general(spanPainter);
+    Rasterizer r;
+    for (CoverageSink* sink : std::initializer_list<CoverageSink*>{&directPainter, &general}) {
+      for (const auto& stroke : strokes) {
+        r.Reset(w, h, true);
+        r.AddContour(stroke.data(), stroke.size(), Affine());
+        r.Render(rule, *sink);
+      }
+    }
+    int painted = 0;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        ASSERT_EQ(direct.GetPixel(x, y), spans.GetPixel(x, y)) << x << "," << y;
+        painted += direct.GetPixel(x, y) != before.GetPixel(x, y);
+      }
+    }
+    EXPECT_GT(painted, 20000);
+  }
+}
+
 TEST(RasterizerSolid, WindingsPastTheSumsRangeAreCoveredAsTheSpansCoverThem) {
   // Thousands of copies of one slanted shape: inside it, 16 384 of them make the running sum
   // exactly 2^31, and more make it wrap around 32 bits. The painting from the cells must still
