@@ -45,6 +45,7 @@ inline uint32_t BlendOver(uint32_t dst, uint32_t rgb, uint32_t a) {
 // whatever the two alphas (BlendOver's answer for them): the usual case for a layer of one colour,
 // and without branches on alpha, which follow no pattern along a shape's edges.
 [[gnu::always_inline]] inline uint32_t BlendOverCovered(uint32_t d, uint32_t rgb, uint32_t a) {
+  if (d == 0) return rgb | (a << 24);  // a cleared layer: most pixels a shape's edges fall on
   if ((((d ^ rgb) & 0xFFFFFFu) == 0) | (d < 0x01000000u)) return rgb | ((a + Div255((d >> 24) * (255 - a))) << 24);
   return BlendOver(d, rgb, a);
 }

@@ -67,6 +67,9 @@ inline int32_t Floor32(double v) {
 // 1/256 pixel, rounded to nearest (v lies within the clip rectangle).
 inline int32_t Fix(double v) { return Floor32(v * 256.0 + 0.5); }
 
+// Coverage 0..255 of an area 0..kFullArea.
+inline uint32_t AreaCoverage(uint32_t v) { return (v * 255 + kFullArea / 2) >> 17; }
+
 // Coverage 0..255 from a running sum in 1/kFullArea pixel (two's complement, so that sums wrap
 // harmlessly instead of overflowing).
 template <bool kEvenOdd>
@@ -78,8 +81,12 @@ inline uint32_t Coverage(uint32_t sum) {
   } else {
     if (v > kFullArea) v = kFullArea;
   }
-  return (v * 255 + kFullArea / 2) >> 17;
+  return AreaCoverage(v);
 }
+
+// Coverage<kEvenOdd>(sum) for either rule when the sum lies within [-kFullArea, kFullArea], as the
+// sums of a single stroke's cells do.
+inline uint32_t CoverageWithin(uint32_t sum) { return AreaCoverage(static_cast<int32_t>(sum) < 0 ? 0u - sum : sum); }
 
 // Sets the n pixels from p on to v. The runs between an outline's two sides are mostly short, so
 // this stays inline: four pixels a store, the last four overlapping the ones before.
@@ -484,7 +491,7 @@ template <bool kEvenOdd, bool kBackdrop, bool kNeg>
     const uint32_t c = kNeg ? 0u - static_cast<uint32_t>(cover) : static_cast<uint32_t>(cover);
     const uint32_t a = kNeg ? 0u - static_cast<uint32_t>(area) : static_cast<uint32_t>(area);
     if (rightward) sum += c;
-    PaintPixel<kBackdrop>(target, row + ex, Coverage<kEvenOdd>((sum << 9) - a));
+    PaintPixel<kBackdrop>(target, row + ex, CoverageWithin((sum << 9) - a));
     if (!rightward) sum -= c;
   });
 }
@@ -521,12 +528,12 @@ void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, Ful
           __builtin_prefetch(below + 4 * cr, 1);
         }
         if (cl == cr) {
-          PaintPixel<kBackdrop>(target, row + cl, Coverage<kEvenOdd>(static_cast<uint32_t>(std::abs(al - ar))));
+          PaintPixel<kBackdrop>(target, row + cl, AreaCoverage(static_cast<uint32_t>(std::abs(al - ar))));
           continue;
         }
-        PaintPixel<kBackdrop>(target, row + cl, Coverage<kEvenOdd>(static_cast<uint32_t>(kFullArea - al)));
+        PaintPixel<kBackdrop>(target, row + cl, AreaCoverage(static_cast<uint32_t>(kFullArea - al)));
         if (cr - cl > 1) PaintSpan(row + cl + 1, cr - cl - 1, target.argb, 255);
-        PaintPixel<kBackdrop>(target, row + cr, Coverage<kEvenOdd>(static_cast<uint32_t>(ar)));
+        PaintPixel<kBackdrop>(target, row + cr, AreaCoverage(static_cast<uint32_t>(ar)));
         continue;
       }
     } else {
