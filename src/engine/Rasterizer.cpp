@@ -371,6 +371,36 @@ CellRow BandRow(const BandCells& band, int r) {
                  band.width, band.x0};
 }
 
+// An anti-aliased edge stepped down a row at a time from row r on, through rows it crosses from top
+// to bottom: xa and xb are where it enters and leaves the current row (in 1/256 pixel; in its
+// first row, xa is where it starts), each the exact floor of its crossing.
+struct FullRows {
+  int32_t x0;
+  int32_t xa, xb;
+  int64_t q, m, lift, rem, dy;
+
+  FullRows(int32_t ex0, int32_t ey0, int32_t ex1, int32_t ey1, int r) : x0(ex0), dy(ey1 - ey0) {
+    const int64_t dx = ex1 - ex0;
+    xa = r << 8 <= ey0 ? x0 : x0 + static_cast<int32_t>(FloorDiv((static_cast<int64_t>(r) * 256 - ey0) * dx, dy));
+    const int64_t num = (static_cast<int64_t>(r) * 256 + 256 - ey0) * dx;
+    q = FloorDiv(num, dy);
+    m = num - q * dy;
+    lift = FloorDiv(dx * 256, dy);
+    rem = dx * 256 - lift * dy;
+    xb = x0 + static_cast<int32_t>(q);
+  }
+
+  void Step() {
+    xa = xb;
+    q += lift;
+    m += rem;
+    const int64_t carry = m >= dy ? 1 : 0;  // without a branch, as in PieceCells
+    q += carry;
+    m -= dy & -carry;
+    xb = x0 + static_cast<int32_t>(q);
+  }
+};
+
 // Adds one edge's cells for the rows of the band (anti-aliased). Every row's piece depends only on
 // where the edge crosses that row's top and bottom, computed exactly, so banding changes nothing.
 template <bool kNeg>
@@ -394,45 +424,24 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
     }
     return;
   }
-  int32_t xa, ya;
-  if (r == firstRow) {
-    xa = x0;
-    ya = y0 & 255;
-  } else {
-    xa = x0 + static_cast<int32_t>(FloorDiv(static_cast<int64_t>((r << 8) - y0) * dx, dy));
-    ya = 0;
-  }
   if (r == lastRow) {  // short edges often stay within one row: no stepping needed
-    row.Piece<kNeg>(xa, ya, x1, y1 - (r << 8));
+    const int32_t xa =
+        r == firstRow ? x0 : x0 + static_cast<int32_t>(FloorDiv(static_cast<int64_t>((r << 8) - y0) * dx, dy));
+    row.Piece<kNeg>(xa, r == firstRow ? (y0 & 255) : 0, x1, y1 - (r << 8));
     return;
   }
-  // x at the border below row r, then stepped a row at a time: x0 + floor((border - y0) * dx / dy).
-  const int64_t num = static_cast<int64_t>(((r + 1) << 8) - y0) * dx;
-  int64_t q = FloorDiv(num, dy);
-  int32_t xb = x0 + static_cast<int32_t>(q);
-  row.Piece<kNeg>(xa, ya, xb, 256);
-  if (r == r1) return;
-  int64_t m = num - q * dy;
-  const int64_t step = static_cast<int64_t>(dx) * 256;
-  const int64_t lift = FloorDiv(step, dy);
-  const int64_t rem = step - lift * dy;
-  for (;;) {
+  FullRows edge(x0, y0, x1, y1, r);
+  row.Piece<kNeg>(edge.xa, r == firstRow ? (y0 & 255) : 0, edge.xb, 256);
+  while (r != r1) {
     ++r;
     row.cells += row.width;
     row.bits += words;
-    xa = xb;
+    edge.Step();
     if (r == lastRow) {
-      row.Piece<kNeg>(xa, 0, x1, y1 - (r << 8));
+      row.Piece<kNeg>(edge.xa, 0, x1, y1 - (r << 8));
       return;
     }
-    q += lift;
-    m += rem;
-    const int64_t carry = m >= dy ? 1 : 0;  // without a branch, as in Piece
-    q += carry;
-    m -= dy & -carry;
-    xb = x0 + static_cast<int32_t>(q);
-    row.Piece<kNeg>(xa, 0, xb, 256);
-    if (r == r1) return;
+    row.Piece<kNeg>(edge.xa, 0, edge.xb, 256);
   }
 }
 
@@ -447,36 +456,6 @@ void AddEdgeRow(const CellRow& row, int32_t x0, int32_t y0, int32_t x1, int32_t 
   const int32_t xb = y1 <= top + 256 ? x1 : x0 + static_cast<int32_t>(FloorDiv((top + 256 - y0) * dx, dy));
   row.Piece<kNeg>(xa, std::max(y0 - top, 0), xb, std::min(y1 - top, 256));
 }
-
-// An anti-aliased edge stepped down through rows it crosses from top to bottom, from row r on
-// (y0 <= 256 r): xa and xb are where it enters and leaves the current row, in 1/256 pixel, exactly
-// as EdgeCells finds them.
-struct FullRows {
-  int32_t x0;
-  int32_t xa, xb;
-  int64_t q, m, lift, rem, dy;
-
-  FullRows(int32_t ex0, int32_t ey0, int32_t ex1, int32_t ey1, int r) : x0(ex0), dy(ey1 - ey0) {
-    const int64_t dx = ex1 - ex0;
-    xa = x0 + static_cast<int32_t>(FloorDiv((static_cast<int64_t>(r) * 256 - ey0) * dx, dy));
-    const int64_t num = (static_cast<int64_t>(r) * 256 + 256 - ey0) * dx;
-    q = FloorDiv(num, dy);
-    m = num - q * dy;
-    lift = FloorDiv(dx * 256, dy);
-    rem = dx * 256 - lift * dy;
-    xb = x0 + static_cast<int32_t>(q);
-  }
-
-  void Step() {
-    xa = xb;
-    q += lift;
-    m += rem;
-    const int64_t carry = m >= dy ? 1 : 0;  // without a branch, as in PieceCells
-    q += carry;
-    m -= dy & -carry;
-    xb = x0 + static_cast<int32_t>(q);
-  }
-};
 
 // Paints the piece of an edge across a row, from x1 at its top to x2 at its bottom (1/256 pixel),
 // onto the row's pixels `row` (column 0 on), when no other piece shares its cells: `before` is the

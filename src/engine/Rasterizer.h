@@ -9,7 +9,9 @@
 //
 // Work is done in bands of 32 rows, each over a dense cell buffer just wide enough for the edges
 // that reach the band; only touched cells are visited (a bit per cell marks them), and the runs
-// between them are handed out as constant spans. Big shapes have their bands shared among several
+// between them are handed out as constant spans. A band whose only edges are the two sides of a
+// stroke, painted in one colour, needs no cells where the sides lie apart: each row is painted
+// straight from where the two cross it. Big shapes have their bands shared among several
 // threads. Each row's cells depend only on where the edges cross that row, computed exactly, so the
 // pixels are the same whatever the banding and the thread count.
 #pragma once
