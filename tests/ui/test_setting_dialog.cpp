@@ -396,7 +396,9 @@ TEST_F(SettingDialogTest, CtrlShiftClickNearTheCircleCentreGivesRadiiOfFive) {
   HeldKeys held({VK_CONTROL, VK_SHIFT});  // this thread runs the dialog
   WindowScript script(kCaption, [&](HWND d) {
     HWND preview = GetDlgItem(d, IDC_PREVIEW);
-    WaitUntil([&] { return !dialog.RenderRunning(); });
+    // The picture must be in the box, centred, before the click is mapped onto it.
+    WaitUntil([&] { return dialog.RenderCount() > 0 && !dialog.RenderRunning(); });
+    WaitUntil([&] { return dialog.PreviewImagesShown() == dialog.PreviewImagesPosted(); }, 20000);
     RECT r;
     GetWindowRect(preview, &r);
     // The 200 x 150 picture sits centred at 100 %: its centre is the box's centre.
