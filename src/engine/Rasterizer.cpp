@@ -401,6 +401,17 @@ struct FullRows {
   }
 };
 
+// The piece of an edge inside row r, which it reaches, added to that row's cells.
+template <bool kNeg>
+void AddEdgeRow(const CellRow& row, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int r) {
+  const int32_t top = r << 8;
+  const int64_t dx = x1 - x0;
+  const int64_t dy = y1 - y0;
+  const int32_t xa = y0 >= top ? x0 : x0 + static_cast<int32_t>(FloorDiv((top - y0) * dx, dy));
+  const int32_t xb = y1 <= top + 256 ? x1 : x0 + static_cast<int32_t>(FloorDiv((top + 256 - y0) * dx, dy));
+  row.Piece<kNeg>(xa, std::max(y0 - top, 0), xb, std::min(y1 - top, 256));
+}
+
 // Adds one edge's cells for the rows of the band (anti-aliased). Every row's piece depends only on
 // where the edge crosses that row's top and bottom, computed exactly, so banding changes nothing.
 template <bool kNeg>
@@ -412,9 +423,7 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
   if (r > r1) return;
   CellRow row = BandRow(band, r);
   const int words = band.words;
-  const int32_t dx = x1 - x0;
-  const int32_t dy = y1 - y0;
-  if (dx == 0) {
+  if (x1 == x0) {
     const int32_t ex = x0 >> 8;
     const int32_t twoFx = (x0 & 255) * 2;
     for (; r <= r1; ++r, row.cells += row.width, row.bits += words) {
@@ -425,9 +434,7 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
     return;
   }
   if (r == lastRow) {  // short edges often stay within one row: no stepping needed
-    const int32_t xa =
-        r == firstRow ? x0 : x0 + static_cast<int32_t>(FloorDiv(static_cast<int64_t>((r << 8) - y0) * dx, dy));
-    row.Piece<kNeg>(xa, r == firstRow ? (y0 & 255) : 0, x1, y1 - (r << 8));
+    AddEdgeRow<kNeg>(row, x0, y0, x1, y1, r);
     return;
   }
   FullRows edge(x0, y0, x1, y1, r);
@@ -443,18 +450,6 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
     }
     row.Piece<kNeg>(edge.xa, 0, edge.xb, 256);
   }
-}
-
-// The piece of an edge inside row r, which it reaches, added to that row's cells: the piece
-// EdgeCells adds there.
-template <bool kNeg>
-void AddEdgeRow(const CellRow& row, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int r) {
-  const int32_t top = r << 8;
-  const int64_t dx = x1 - x0;
-  const int64_t dy = y1 - y0;
-  const int32_t xa = y0 >= top ? x0 : x0 + static_cast<int32_t>(FloorDiv((top - y0) * dx, dy));
-  const int32_t xb = y1 <= top + 256 ? x1 : x0 + static_cast<int32_t>(FloorDiv((top + 256 - y0) * dx, dy));
-  row.Piece<kNeg>(xa, std::max(y0 - top, 0), xb, std::min(y1 - top, 256));
 }
 
 // Paints the piece of an edge across a row, from x1 at its top to x2 at its bottom (1/256 pixel),
@@ -485,7 +480,7 @@ template <bool kEvenOdd, bool kBackdrop>
 void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, FullRows down, FullRows up, int r,
                       int end, const CellRow& spare, int words) {
   const int x0 = spare.x0;
-  const auto x1 = static_cast<unsigned>(x0 + spare.width);
+  const int right = x0 + spare.width;  // the column past the band
   uint8_t* bytes = target.pixels + static_cast<size_t>(r) * target.stride;
   for (; r < end; ++r, bytes += target.stride, down.Step(), up.Step()) {
     auto* row = reinterpret_cast<uint32_t*>(bytes);
@@ -501,7 +496,7 @@ void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, Ful
         std::swap(cl, cr);
         std::swap(al, ar);
       }
-      if (cl >= x0 && static_cast<unsigned>(cr) < x1) {  // the cells drop what lies outside the band
+      if (cl >= x0 && cr < right) {  // the cells drop what lies outside the band
         if (prefetch) {
           __builtin_prefetch(below + 4 * cl, 1);
           __builtin_prefetch(below + 4 * cr, 1);
@@ -520,7 +515,7 @@ void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, Ful
       const int32_t dl = std::min(down.xa, down.xb) >> 8, dr = std::max(down.xa, down.xb) >> 8;
       const int32_t ul = std::min(up.xa, up.xb) >> 8, ur = std::max(up.xa, up.xb) >> 8;
       const int32_t lo = std::min(dl, ul), hi = std::max(dr, ur);
-      if (lo >= x0 && static_cast<unsigned>(hi) < x1 && (dr < ul || ur < dl)) {
+      if (lo >= x0 && hi < right && (dr < ul || ur < dl)) {
         if (prefetch) {
           __builtin_prefetch(below + 4 * lo, 1);
           __builtin_prefetch(below + 4 * hi, 1);
