@@ -111,21 +111,48 @@ inline void PaintSpan(uint32_t* p, int n, uint32_t argb, uint32_t cover) {
   }
 }
 
-// The target's colour at coverage c composed onto the pixel *p (from the table on the backdrop).
-template <bool kBackdrop>
-[[gnu::always_inline]] inline void PaintPixel(const SolidArgbTarget& target, uint32_t* p, uint32_t c) {
-  if (kBackdrop && *p == target.backdrop) {
-    *p = target.overBackdrop[c];
+// How the target's colour goes onto one pixel, as PaintArgbPixel puts it there: kBackdrop when
+// pixels of the target's backdrop colour take their blend from its table, kOpaque when the colour
+// is opaque (its alpha at a coverage is then the coverage itself).
+template <bool kBackdrop, bool kOpaque>
+struct Ink {
+  static constexpr bool backdrop = kBackdrop;
+  static constexpr bool opaque = kOpaque;
+
+  // The colour at the coverage cover() composed onto *p. An opaque pixel of the colour stays as it
+  // is at any coverage (the usual pixel where lines overlap), so its coverage is not worked out.
+  template <class Cover>
+  [[gnu::always_inline]] static void Paint(const SolidArgbTarget& target, uint32_t* p, Cover&& cover) {
+    const uint32_t d = *p;
+    if (kBackdrop && d == target.backdrop) {
+      *p = target.overBackdrop[cover()];
+      return;
+    }
+    if (d == (target.argb | 0xFF000000u)) return;
+    const uint32_t c = cover();
+    const uint32_t a = kOpaque ? c : CoveredAlpha(target.argb, c);
+    if (a == 0) return;
+    *p = BlendOverCovered(d, target.argb & 0xFFFFFFu, a);
+  }
+};
+
+// Calls paint.operator()<I>() with the Ink I that fits the target.
+template <class Paint>
+void WithInk(const SolidArgbTarget& target, Paint&& paint) {
+  const bool opaque = target.argb >= 0xFF000000u;
+  if (target.overBackdrop != nullptr) {
+    opaque ? paint.template operator()<Ink<true, true>>() : paint.template operator()<Ink<true, false>>();
   } else {
-    PaintArgbPixel(p, target.argb, c);
+    opaque ? paint.template operator()<Ink<false, true>>() : paint.template operator()<Ink<false, false>>();
   }
 }
 
 // One cell of a row swept onto its pixel: `cover` becomes the sum of covers through the cell.
-template <bool kEvenOdd, bool kBackdrop>
+template <bool kEvenOdd, class I>
 [[gnu::always_inline]] inline void SweepCell(const SolidArgbTarget& target, uint32_t* p, Cell& cell, uint32_t& cover) {
   cover += cell.cover;
-  PaintPixel<kBackdrop>(target, p, Coverage<kEvenOdd>((cover << 9) - cell.area));
+  const uint32_t area = cell.area;
+  I::Paint(target, p, [&] { return Coverage<kEvenOdd>((cover << 9) - area); });
   cell = Cell{0, 0};
 }
 
@@ -134,12 +161,10 @@ struct FourLanes {
 #if defined(__SSE2__)
   __m128i rgb;
   __m128i alpha;  // the colour's alpha in each lane
-  bool opaque;
 
   explicit FourLanes(uint32_t argb)
       : rgb(_mm_set1_epi32(static_cast<int>(argb & 0xFFFFFFu))),
-        alpha(_mm_set1_epi32(static_cast<int>(argb >> 24))),
-        opaque(argb >= 0xFF000000u) {}
+        alpha(_mm_set1_epi32(static_cast<int>(argb >> 24))) {}
 #else
   explicit FourLanes(uint32_t) {}
 #endif
@@ -150,7 +175,7 @@ struct FourLanes {
 // Four cells of a row swept onto their pixels at once, as SweepCell does one by one. When the four
 // pixels are all transparent, of the painted colour or of the backdrop (the usual ones on a layer
 // of lines), they are blended in the lanes; otherwise they go one by one.
-template <bool kEvenOdd, bool kBackdrop>
+template <bool kEvenOdd, class I>
 [[gnu::always_inline]] inline void SweepFour(const SolidArgbTarget& target, const FourLanes& lanes, uint32_t* p,
                                             Cell* cells, uint32_t& cover) {
   const __m128i zero = _mm_setzero_si128();
@@ -159,9 +184,9 @@ template <bool kEvenOdd, bool kBackdrop>
   const __m128i easy = _mm_or_si128(_mm_cmpeq_epi32(da, zero),
                                     _mm_cmpeq_epi32(_mm_and_si128(d, _mm_set1_epi32(0xFFFFFF)), lanes.rgb));
   const __m128i onBackdrop =
-      kBackdrop ? _mm_cmpeq_epi32(d, _mm_set1_epi32(static_cast<int>(target.backdrop))) : zero;
+      I::backdrop ? _mm_cmpeq_epi32(d, _mm_set1_epi32(static_cast<int>(target.backdrop))) : zero;
   if (_mm_movemask_epi8(_mm_or_si128(easy, onBackdrop)) != 0xFFFF) {
-    for (int k = 0; k < 4; ++k) SweepCell<kEvenOdd, kBackdrop>(target, p + k, cells[k], cover);
+    for (int k = 0; k < 4; ++k) SweepCell<kEvenOdd, I>(target, p + k, cells[k], cover);
     return;
   }
   const __m128 lo = _mm_loadu_ps(reinterpret_cast<const float*>(cells));
@@ -192,7 +217,7 @@ template <bool kEvenOdd, bool kBackdrop>
   const __m128i c =
       _mm_srli_epi32(_mm_add_epi32(_mm_sub_epi32(_mm_slli_epi32(v, 8), v), _mm_set1_epi32(kFullArea / 2)), 17);
   __m128i a = c;
-  if (!lanes.opaque) {
+  if (!I::opaque) {
     a = _mm_add_epi32(_mm_mullo_epi16(lanes.alpha, c), _mm_set1_epi32(128));  // Div255(alpha * c)
     a = _mm_srli_epi32(_mm_add_epi32(a, _mm_srli_epi32(a, 8)), 8);
   }
@@ -203,7 +228,7 @@ template <bool kEvenOdd, bool kBackdrop>
   t = _mm_srli_epi32(_mm_add_epi32(t, _mm_srli_epi32(t, 8)), 8);
   __m128i out = _mm_or_si128(_mm_and_si128(keep, d),
                              _mm_andnot_si128(keep, _mm_or_si128(lanes.rgb, _mm_slli_epi32(_mm_add_epi32(t, a), 24))));
-  if (kBackdrop && _mm_movemask_epi8(onBackdrop) != 0) {
+  if (I::backdrop && _mm_movemask_epi8(onBackdrop) != 0) {
     alignas(16) uint32_t cs[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(cs), c);
     const uint32_t* table = target.overBackdrop;
@@ -217,11 +242,11 @@ template <bool kEvenOdd, bool kBackdrop>
 
 // Sweeps one row of anti-aliased cells (columns x0..x0 + width - 1 of picture row y), clearing
 // them, and blends the coverage straight into the target's pixels: pixel for pixel what the spans
-// of the general sweep give through a SolidPainter. With kBackdrop, pixels of the target's
-// backdrop colour take their blend from its table. Runs of three touched cells or more go four
+// of the general sweep give through a SolidPainter, each pixel put there as the Ink I puts it.
+// Runs of three touched cells or more go four
 // cells at a time (fewer would not repay it); untouched cells swept with them lie in a run of
 // constant coverage and get the blend the run would give.
-template <bool kEvenOdd, bool kBackdrop>
+template <bool kEvenOdd, class I>
 void PaintCellRow(const SolidArgbTarget& target, const FourLanes& lanes, int y, int x0, Cell* cells, uint64_t* bits,
                   int words, int width) {
   uint8_t* row = target.pixels + static_cast<size_t>(y) * target.stride;
@@ -258,12 +283,12 @@ void PaintCellRow(const SolidArgbTarget& target, const FourLanes& lanes, int y, 
       for (; k < end; ++k) {
 #if defined(__SSE2__)
         if (end - k >= 3 && k + 4 <= width) {
-          SweepFour<kEvenOdd, kBackdrop>(target, lanes, px + k, cells + k, cover);
+          SweepFour<kEvenOdd, I>(target, lanes, px + k, cells + k, cover);
           k += 3;
           continue;
         }
 #endif
-        SweepCell<kEvenOdd, kBackdrop>(target, px + k, cells[k], cover);
+        SweepCell<kEvenOdd, I>(target, px + k, cells[k], cover);
       }
       next = k;
     } while (b != 0);
@@ -455,7 +480,7 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
 // Paints the piece of an edge across a row, from x1 at its top to x2 at its bottom (1/256 pixel),
 // onto the row's pixels `row` (column 0 on), when no other piece shares its cells: `before` is the
 // sum of the covers left of it. Each pixel gets what PaintCellRow would give it from the cells.
-template <bool kEvenOdd, bool kBackdrop, bool kNeg>
+template <bool kEvenOdd, class I, bool kNeg>
 [[gnu::always_inline]] inline void PaintPiece(const SolidArgbTarget& target, uint32_t* row, int32_t x1, int32_t x2,
                                               uint32_t before) {
   // Cells come from x1's to x2's: the sum of covers through each is counted from the left.
@@ -465,7 +490,7 @@ template <bool kEvenOdd, bool kBackdrop, bool kNeg>
     const uint32_t c = kNeg ? 0u - static_cast<uint32_t>(cover) : static_cast<uint32_t>(cover);
     const uint32_t a = kNeg ? 0u - static_cast<uint32_t>(area) : static_cast<uint32_t>(area);
     if (rightward) sum += c;
-    PaintPixel<kBackdrop>(target, row + ex, CoverageWithin((sum << 9) - a));
+    I::Paint(target, row + ex, [&] { return CoverageWithin((sum << 9) - a); });
     if (!rightward) sum -= c;
   });
 }
@@ -476,7 +501,7 @@ template <bool kEvenOdd, bool kBackdrop, bool kNeg>
 // run of full coverage and the other's, painted straight from where the edges cross the row with
 // no cells; so is a row where both lie within one cell. Other rows go through `spare`, a row of
 // cells that is all zero and left so.
-template <bool kEvenOdd, bool kBackdrop>
+template <bool kEvenOdd, class I>
 void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, FullRows down, FullRows up, int r,
                       int end, const CellRow& spare, int words) {
   const int x0 = spare.x0;
@@ -502,12 +527,12 @@ void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, Ful
           __builtin_prefetch(below + 4 * cr, 1);
         }
         if (cl == cr) {
-          PaintPixel<kBackdrop>(target, row + cl, AreaCoverage(static_cast<uint32_t>(std::abs(al - ar))));
+          I::Paint(target, row + cl, [&] { return AreaCoverage(static_cast<uint32_t>(std::abs(al - ar))); });
           continue;
         }
-        PaintPixel<kBackdrop>(target, row + cl, AreaCoverage(static_cast<uint32_t>(kFullArea - al)));
+        I::Paint(target, row + cl, [&] { return AreaCoverage(static_cast<uint32_t>(kFullArea - al)); });
         if (cr - cl > 1) PaintSpan(row + cl + 1, cr - cl - 1, target.argb, 255);
-        PaintPixel<kBackdrop>(target, row + cr, AreaCoverage(static_cast<uint32_t>(ar)));
+        I::Paint(target, row + cr, [&] { return AreaCoverage(static_cast<uint32_t>(ar)); });
         continue;
       }
     } else {
@@ -521,20 +546,20 @@ void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, Ful
           __builtin_prefetch(below + 4 * hi, 1);
         }
         if (dr < ul) {
-          PaintPiece<kEvenOdd, kBackdrop, false>(target, row, down.xa, down.xb, 0);
+          PaintPiece<kEvenOdd, I, false>(target, row, down.xa, down.xb, 0);
           if (ul - dr > 1) PaintSpan(row + dr + 1, ul - dr - 1, target.argb, 255);
-          PaintPiece<kEvenOdd, kBackdrop, true>(target, row, up.xa, up.xb, 256);
+          PaintPiece<kEvenOdd, I, true>(target, row, up.xa, up.xb, 256);
         } else {
-          PaintPiece<kEvenOdd, kBackdrop, true>(target, row, up.xa, up.xb, 0);
+          PaintPiece<kEvenOdd, I, true>(target, row, up.xa, up.xb, 0);
           if (dl - ur > 1) PaintSpan(row + ur + 1, dl - ur - 1, target.argb, 255);
-          PaintPiece<kEvenOdd, kBackdrop, false>(target, row, down.xa, down.xb, 0u - 256u);
+          PaintPiece<kEvenOdd, I, false>(target, row, down.xa, down.xb, 0u - 256u);
         }
         continue;
       }
     }
     spare.Piece<false>(down.xa, 0, down.xb, 256);
     spare.Piece<true>(up.xa, 0, up.xb, 256);
-    PaintCellRow<kEvenOdd, kBackdrop>(target, lanes, r, x0, spare.cells, spare.bits, words, spare.width);
+    PaintCellRow<kEvenOdd, I>(target, lanes, r, x0, spare.cells, spare.bits, words, spare.width);
   }
 }
 
@@ -578,7 +603,7 @@ struct StrokeSides {
 // zero, and left so) for the columns of the band: the pixels PaintCellRow gives from the band's
 // cells. Rows crossed from top to bottom by one edge of each side go through PaintTwoEdgeRows; the
 // others (where a side passes from one edge to the next) through the cells.
-template <bool kEvenOdd, bool kBackdrop>
+template <bool kEvenOdd, class I>
 void PaintStrokeSides(const SolidArgbTarget& target, const FourLanes& lanes, const StrokeSides& sides, int top,
                       int bottom, const CellRow& spare, int words) {
   int d = 0;
@@ -592,7 +617,7 @@ void PaintStrokeSides(const SolidArgbTarget& target, const FourLanes& lanes, con
       const StrokeSides::SideEdge& b = sides.up[u];
       const int end = std::min({a.y1 >> 8, b.y1 >> 8, bottom});
       if (end > r) {
-        PaintTwoEdgeRows<kEvenOdd, kBackdrop>(target, lanes, FullRows(a.x0, a.y0, a.x1, a.y1, r),
+        PaintTwoEdgeRows<kEvenOdd, I>(target, lanes, FullRows(a.x0, a.y0, a.x1, a.y1, r),
                                               FullRows(b.x0, b.y0, b.x1, b.y1, r), r, end, spare, words);
         r = end;
         continue;
@@ -606,7 +631,7 @@ void PaintStrokeSides(const SolidArgbTarget& target, const FourLanes& lanes, con
       const StrokeSides::SideEdge& e = sides.up[k];
       AddEdgeRow<true>(spare, e.x0, e.y0, e.x1, e.y1, r);
     }
-    PaintCellRow<kEvenOdd, kBackdrop>(target, lanes, r, spare.x0, spare.cells, spare.bits, words, spare.width);
+    PaintCellRow<kEvenOdd, I>(target, lanes, r, spare.x0, spare.cells, spare.bits, words, spare.width);
     ++r;
   }
 }
@@ -1176,11 +1201,9 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, const Edge* edges, Cov
     if (split && sides.Valid()) {
       const FourLanes lanes(solid->argb);
       const CellRow spare{s.cells.data(), s.bits.data(), width, band.x0};
-      if (solid->overBackdrop != nullptr) {
-        PaintStrokeSides<kEvenOdd, true>(*solid, lanes, sides, band.top, band.bottom, spare, words);
-      } else {
-        PaintStrokeSides<kEvenOdd, false>(*solid, lanes, sides, band.top, band.bottom, spare, words);
-      }
+      WithInk(*solid, [&]<class I>() {
+        PaintStrokeSides<kEvenOdd, I>(*solid, lanes, sides, band.top, band.bottom, spare, words);
+      });
       return;
     }
   }
@@ -1204,19 +1227,14 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, const Edge* edges, Cov
   // Sweep each row: touched cells in order of x; between them the coverage stays constant.
   if (kAntialias && solid != nullptr) {
     const FourLanes lanes(solid->argb);
-    const auto paintRows = [&]<bool kBackdrop>() {
+    WithInk(*solid, [&]<class I>() {
       for (int r = 0; r < rows; ++r) {
-        PaintCellRow<kEvenOdd, kBackdrop>(*solid, lanes, band.top + r, band.x0,
+        PaintCellRow<kEvenOdd, I>(*solid, lanes, band.top + r, band.x0,
                                           s.cells.data() + static_cast<size_t>(r) * static_cast<size_t>(width),
                                           s.bits.data() + static_cast<size_t>(r) * static_cast<size_t>(words), words,
                                           width);
       }
-    };
-    if (solid->overBackdrop != nullptr) {
-      paintRows.template operator()<true>();
-    } else {
-      paintRows.template operator()<false>();
-    }
+    });
     return;
   }
   CoverSpan* spans = s.spans.data();

@@ -289,7 +289,7 @@ struct SpansOnly : CoverageSink {
 TEST(RasterizerSolid, PaintingFromTheCellsMatchesTheSpans) {
   // Overlapping, self-crossing and clipped contours (past the left, right and bottom borders),
   // taller than a band and wider than a word of touched-cell bits, onto every kind of pixel:
-  // transparent (of any colour), opaque, partly transparent, and of the painted colour.
+  // transparent (of any colour), opaque, partly transparent, and of the painted colour (opaque too).
   const std::vector<std::vector<PointF>> shapes = {
       Regular(7, 60.3, 80.2),
       {{20.2f, 5.7f}, {170.9f, 140.1f}, {30.5f, 150.3f}, {160.1f, 8.8f}},
@@ -303,8 +303,9 @@ TEST(RasterizerSolid, PaintingFromTheCellsMatchesTheSpans) {
       for (int x = 0; x < w; ++x) {
         s = s * 1664525u + 1013904223u;
         const uint32_t v = s ^ (s >> 13);
-        const uint32_t kinds[4] = {v & 0xFFFFFFu, v | 0xFF000000u, v, (color & 0xFFFFFFu) | (v & 0xFF000000u)};
-        before.SetPixel(x, y, kinds[s >> 30]);
+        const uint32_t kinds[5] = {v & 0xFFFFFFu, v | 0xFF000000u, v, (color & 0xFFFFFFu) | (v & 0xFF000000u),
+                                   color | 0xFF000000u};
+        before.SetPixel(x, y, kinds[(s >> 29) % 5]);
       }
     }
     for (FillRule rule : {FillRule::Winding, FillRule::Alternate}) {
@@ -333,26 +334,16 @@ TEST(RasterizerSolid, PaintingFromTheCellsMatchesTheSpans) {
 TEST(RasterizerSolid, StrokesPaintedFromTheirSidesMatchTheSpans) {
   // Single strokes, each its own shape, as a layer of lines is drawn: straight and bent, steep and
   // nearly level, thinner than a pixel, with sides that cross, and past the left and right borders;
-  // their joints fall inside rows and on row borders. Painted onto a picture partly of the backdrop
-  // colour (with its table) and partly of every other kind of pixel, they must give what the spans
-  // give.
+  // their joints fall inside rows and on row borders. In an opaque and a translucent colour, onto a
+  // picture partly of the backdrop colour (with its table) and partly of every other kind of pixel,
+  // the painted colour among them, they must give what the spans give.
   const int w = 300, h = 260;
-  const uint32_t color = 0xFF3080C0u, backdrop = 0xFF102030u;
-  uint32_t table[256];
-  for (uint32_t c = 0; c < 256; ++c) table[c] = ArgbPainted(backdrop, color, c);
-  Bitmap before(w, h);
+  const uint32_t backdrop = 0xFF102030u;
   uint32_t s = 777;
   auto next = [&s] {
     s = s * 1664525u + 1013904223u;
     return s ^ (s >> 13);
   };
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      const uint32_t v = next();
-      const uint32_t kinds[4] = {backdrop, v | 0xFF000000u, v & 0xFFFFFFu, (color & 0xFFFFFFu) | (v & 0xFF000000u)};
-      before.SetPixel(x, y, kinds[(v >> 7) % 4 == 0 ? 1 + v % 3 : 0]);
-    }
-  }
   auto uniform = [&](double lo, double hi) { return lo + (hi - lo) * (next() % 100000) / 100000.0; };
   std::vector<std::vector<PointF>> strokes;
   for (int k = 0; k < 120; ++k) {
@@ -379,26 +370,39 @@ TEST(RasterizerSolid, StrokesPaintedFromTheirSidesMatchTheSpans) {
   // Right sides in the last column, and on the right border itself.
   strokes.push_back({{297.3f, 3}, {296.2f, 200}, {299.6f, 200}, {299.5f, 3}});
   strokes.push_back({{298.3f, 10}, {290.2f, 250}, {330.0f, 250}, {300.0f, 10}});
-  for (FillRule rule : {FillRule::Winding, FillRule::Alternate}) {
-    Bitmap direct = before.Clone(), spans = before.Clone();
-    SolidPainter directPainter(direct, color, table, backdrop), spanPainter(spans, color);
-    SpansOnly general(spanPainter);
-    Rasterizer r;
-    for (CoverageSink* sink : std::initializer_list<CoverageSink*>{&directPainter, &general}) {
-      for (const auto& stroke : strokes) {
-        r.Reset(w, h, true);
-        r.AddContour(stroke.data(), stroke.size(), Affine());
-        r.Render(rule, *sink);
-      }
-    }
-    int painted = 0;
+  for (uint32_t color : {0xFF3080C0u, 0x80FF2010u}) {
+    uint32_t table[256];
+    for (uint32_t c = 0; c < 256; ++c) table[c] = ArgbPainted(backdrop, color, c);
+    Bitmap before(w, h);
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
-        ASSERT_EQ(direct.GetPixel(x, y), spans.GetPixel(x, y)) << x << "," << y;
-        painted += direct.GetPixel(x, y) != before.GetPixel(x, y);
+        const uint32_t v = next();
+        const uint32_t kinds[5] = {backdrop, v | 0xFF000000u, v & 0xFFFFFFu,
+                                   (color & 0xFFFFFFu) | (v & 0xFF000000u), color | 0xFF000000u};
+        before.SetPixel(x, y, kinds[(v >> 7) % 4 == 0 ? 1 + v % 4 : 0]);
       }
     }
-    EXPECT_GT(painted, 20000);
+    for (FillRule rule : {FillRule::Winding, FillRule::Alternate}) {
+      Bitmap direct = before.Clone(), spans = before.Clone();
+      SolidPainter directPainter(direct, color, table, backdrop), spanPainter(spans, color);
+      SpansOnly general(spanPainter);
+      Rasterizer r;
+      for (CoverageSink* sink : std::initializer_list<CoverageSink*>{&directPainter, &general}) {
+        for (const auto& stroke : strokes) {
+          r.Reset(w, h, true);
+          r.AddContour(stroke.data(), stroke.size(), Affine());
+          r.Render(rule, *sink);
+        }
+      }
+      int painted = 0;
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+          ASSERT_EQ(direct.GetPixel(x, y), spans.GetPixel(x, y)) << x << "," << y << " colour " << std::hex << color;
+          painted += direct.GetPixel(x, y) != before.GetPixel(x, y);
+        }
+      }
+      EXPECT_GT(painted, 20000);
+    }
   }
 }
 
