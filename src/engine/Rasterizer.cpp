@@ -310,7 +310,7 @@ struct BandCells {
 // The piece of an edge inside a row, from (x1, y1) to (x2, y2), x in 1/256 pixel, y in 1/256 of the
 // row (0 <= y1 < y2 <= 256), split at the cell borders it crosses: visit(column, cover, area) for
 // each cell, from the cell of (x1, y1) to that of (x2, y2).
-template <class Visit>
+template <int kDir = 0, class Visit>
 [[gnu::always_inline]] inline void PieceCells(int32_t x1, int32_t y1, int32_t x2, int32_t y2, Visit&& visit) {
   const int32_t ex1 = x1 >> 8;
   const int32_t ex2 = x2 >> 8;
@@ -322,7 +322,7 @@ template <class Visit>
     return;
   }
   int32_t dx, p, first, incr;
-  if (x2 > x1) {
+  if (kDir > 0 || (kDir == 0 && x2 > x1)) {
     dx = x2 - x1;
     p = (256 - fx1) * dy;
     first = 256;
@@ -424,6 +424,16 @@ struct FullRows {
     m -= dy & -carry;
     xb = x0 + static_cast<int32_t>(q);
   }
+
+  // xa, then xb of this row and of the n - 1 rows after it (n >= 1); leaves the edge in the last.
+  void Crossings(int32_t* out, int n) {
+    out[0] = xa;
+    out[1] = xb;
+    for (int k = 2; k <= n; ++k) {
+      Step();
+      out[k] = xb;
+    }
+  }
 };
 
 // The piece of an edge inside row r, which it reaches, added to that row's cells.
@@ -478,20 +488,22 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
 }
 
 // Paints the piece of an edge across a row, from x1 at its top to x2 at its bottom (1/256 pixel),
-// onto the row's pixels `row` (column 0 on), when no other piece shares its cells: `before` is the
-// sum of the covers left of it. Each pixel gets what PaintCellRow would give it from the cells.
-template <bool kEvenOdd, class I, bool kNeg>
-[[gnu::always_inline]] inline void PaintPiece(const SolidArgbTarget& target, uint32_t* row, int32_t x1, int32_t x2,
-                                              uint32_t before) {
-  // Cells come from x1's to x2's: the sum of covers through each is counted from the left.
-  const bool rightward = x2 >= x1;
-  uint32_t sum = rightward ? before : before + (kNeg ? 0u - 256u : 256u);
-  PieceCells(x1, 0, x2, 256, [&](int32_t ex, int32_t cover, int32_t area) __attribute__((always_inline)) {
-    const uint32_t c = kNeg ? 0u - static_cast<uint32_t>(cover) : static_cast<uint32_t>(cover);
-    const uint32_t a = kNeg ? 0u - static_cast<uint32_t>(area) : static_cast<uint32_t>(area);
-    if (rightward) sum += c;
-    I::Paint(target, row + ex, [&] { return CoverageWithin((sum << 9) - a); });
-    if (!rightward) sum -= c;
+// onto the row's pixels `row` (column 0 on), when no other piece shares its cells: kRightward when
+// x2 >= x1, kLeft when the shape lies right of the piece rather than left of it. Each pixel gets
+// what PaintCellRow would give it from the cells, whatever the edge's direction: with `left` the
+// covers of the piece's cells up to this one's (of its 256), a cell of area `area` is covered by
+// (left << 9) - area right of the piece, or by ((256 - left) << 9) + area left of it.
+template <class I, bool kRightward, bool kLeft>
+[[gnu::always_inline]] inline void PaintPiece(const SolidArgbTarget& target, uint32_t* row, int32_t x1, int32_t x2) {
+  // Cells come from x1's to x2's, so from the left when the piece runs rightwards.
+  int32_t left = kRightward ? 0 : 256;
+  PieceCells<kRightward ? 1 : -1>(x1, 0, x2, 256, [&](int32_t ex, int32_t cover, int32_t area)
+                                                     __attribute__((always_inline)) {
+    if (kRightward) left += cover;
+    I::Paint(target, row + ex, [&] {
+      return AreaCoverage(static_cast<uint32_t>(kLeft ? (left << 9) - area : ((256 - left) << 9) + area));
+    });
+    if (!kRightward) left -= cover;
   });
 }
 
@@ -501,13 +513,21 @@ template <bool kEvenOdd, class I, bool kNeg>
 // run of full coverage and the other's, painted straight from where the edges cross the row with
 // no cells; so is a row where both lie within one cell. Other rows go through `spare`, a row of
 // cells that is all zero and left so.
-template <bool kEvenOdd, class I>
-void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, FullRows down, FullRows up, int r,
-                      int end, const CellRow& spare, int words) {
+template <bool kEvenOdd, class I, bool kDownRightward, bool kUpRightward>
+void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, FullRows downEdge, FullRows upEdge,
+                      int r, int end, const CellRow& spare, int words) {
   const int x0 = spare.x0;
   const int right = x0 + spare.width;  // the column past the band
+  // Both edges stepped through the rows first, apart from the painting, which keeps each loop's
+  // values in registers.
+  int32_t downs[kBandRows + 1], ups[kBandRows + 1];
+  downEdge.Crossings(downs, end - r);
+  upEdge.Crossings(ups, end - r);
   uint8_t* bytes = target.pixels + static_cast<size_t>(r) * target.stride;
-  for (; r < end; ++r, bytes += target.stride, down.Step(), up.Step()) {
+  for (int k = 0; r < end; ++r, ++k, bytes += target.stride) {
+    const struct {
+      int32_t xa, xb;
+    } down{downs[k], downs[k + 1]}, up{ups[k], ups[k + 1]};
     auto* row = reinterpret_cast<uint32_t*>(bytes);
     const uint8_t* below = bytes + kPrefetchRows * target.stride;
     const bool prefetch = r + kPrefetchRows < target.height;
@@ -537,8 +557,8 @@ void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, Ful
       }
     } else {
       // The columns each piece reaches: when the two do not meet, painted piece by piece.
-      const int32_t dl = std::min(down.xa, down.xb) >> 8, dr = std::max(down.xa, down.xb) >> 8;
-      const int32_t ul = std::min(up.xa, up.xb) >> 8, ur = std::max(up.xa, up.xb) >> 8;
+      const int32_t dl = (kDownRightward ? down.xa : down.xb) >> 8, dr = (kDownRightward ? down.xb : down.xa) >> 8;
+      const int32_t ul = (kUpRightward ? up.xa : up.xb) >> 8, ur = (kUpRightward ? up.xb : up.xa) >> 8;
       const int32_t lo = std::min(dl, ul), hi = std::max(dr, ur);
       if (lo >= x0 && hi < right && (dr < ul || ur < dl)) {
         if (prefetch) {
@@ -546,13 +566,13 @@ void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, Ful
           __builtin_prefetch(below + 4 * hi, 1);
         }
         if (dr < ul) {
-          PaintPiece<kEvenOdd, I, false>(target, row, down.xa, down.xb, 0);
+          PaintPiece<I, kDownRightward, true>(target, row, down.xa, down.xb);
           if (ul - dr > 1) PaintSpan(row + dr + 1, ul - dr - 1, target.argb, 255);
-          PaintPiece<kEvenOdd, I, true>(target, row, up.xa, up.xb, 256);
+          PaintPiece<I, kUpRightward, false>(target, row, up.xa, up.xb);
         } else {
-          PaintPiece<kEvenOdd, I, true>(target, row, up.xa, up.xb, 0);
+          PaintPiece<I, kUpRightward, true>(target, row, up.xa, up.xb);
           if (dl - ur > 1) PaintSpan(row + ur + 1, dl - ur - 1, target.argb, 255);
-          PaintPiece<kEvenOdd, I, false>(target, row, down.xa, down.xb, 0u - 256u);
+          PaintPiece<I, kDownRightward, false>(target, row, down.xa, down.xb);
         }
         continue;
       }
@@ -617,8 +637,16 @@ void PaintStrokeSides(const SolidArgbTarget& target, const FourLanes& lanes, con
       const StrokeSides::SideEdge& b = sides.up[u];
       const int end = std::min({a.y1 >> 8, b.y1 >> 8, bottom});
       if (end > r) {
-        PaintTwoEdgeRows<kEvenOdd, I>(target, lanes, FullRows(a.x0, a.y0, a.x1, a.y1, r),
-                                              FullRows(b.x0, b.y0, b.x1, b.y1, r), r, end, spare, words);
+        const FullRows down(a.x0, a.y0, a.x1, a.y1, r), up(b.x0, b.y0, b.x1, b.y1, r);
+        // Each edge's pieces all run the way it runs (or stay within one cell).
+        const auto paint = [&]<bool kDownRightward, bool kUpRightward>() {
+          PaintTwoEdgeRows<kEvenOdd, I, kDownRightward, kUpRightward>(target, lanes, down, up, r, end, spare, words);
+        };
+        if (a.x1 > a.x0) {
+          b.x1 > b.x0 ? paint.template operator()<true, true>() : paint.template operator()<true, false>();
+        } else {
+          b.x1 > b.x0 ? paint.template operator()<false, true>() : paint.template operator()<false, false>();
+        }
         r = end;
         continue;
       }
