@@ -183,7 +183,8 @@ void Graphics::RenderFill(const Brush& brush, FillRule rule) {
       rasterizer_->Reset(target_.Width(), target_.Height(), true);
       return;
     }
-    SolidPainter painter(target_, brush.Color(), BackdropTable(brush.Color()), backdrop_);
+    const uint32_t backdrop = BackdropOf(brush.Color());
+    SolidPainter painter(target_, brush.Color(), BackdropTable(brush.Color(), backdrop), backdrop);
     rasterizer_->Render(rule, painter);
   } else {
     if (!brush.Tile()->Ok()) {
@@ -195,13 +196,20 @@ void Graphics::RenderFill(const Brush& brush, FillRule rule) {
   }
 }
 
-const uint32_t* Graphics::BackdropTable(uint32_t argb) {
-  if (backdrop_ == 0 || argb == backdrop_ || target_.Format() != PixelFormat::Argb32) return nullptr;
+uint32_t Graphics::BackdropOf(uint32_t argb) const {
+  for (uint32_t backdrop : backdrops_) {
+    if (backdrop != 0 && backdrop != argb) return backdrop;
+  }
+  return 0;
+}
+
+const uint32_t* Graphics::BackdropTable(uint32_t argb, uint32_t backdrop) {
+  if (backdrop == 0 || target_.Format() != PixelFormat::Argb32) return nullptr;
   for (const BackdropBlends& b : backdropTables_)
-    if (b.argb == argb && b.backdrop == backdrop_) return b.table.get();
+    if (b.argb == argb && b.backdrop == backdrop) return b.table.get();
   auto table = std::make_unique<uint32_t[]>(256);
-  for (uint32_t c = 0; c < 256; ++c) table[c] = ArgbPainted(backdrop_, argb, c);
-  backdropTables_.push_back({argb, backdrop_, std::move(table)});
+  for (uint32_t c = 0; c < 256; ++c) table[c] = ArgbPainted(backdrop, argb, c);
+  backdropTables_.push_back({argb, backdrop, std::move(table)});
   return backdropTables_.back().table.get();
 }
 

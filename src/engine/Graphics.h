@@ -89,10 +89,14 @@ class Graphics {
   void BeginBatch();
   void EndBatch();
 
-  // An opaque colour that much of what follows is painted onto (a rim beneath its stroke), or 0
-  // for none: solid anti-aliased fills of other colours then take their blends onto pixels of
-  // exactly that colour from a table. The pixels are the same either way.
-  void SetBackdrop(uint32_t argb) { backdrop_ = (argb >> 24) == 255 ? argb : 0; }
+  // Up to two opaque colours that much of what follows is painted onto (a rim beneath its stroke,
+  // and strokes beneath the rims drawn after them), 0 for none: a solid anti-aliased fill takes its
+  // blends onto pixels of exactly the first of them that is not its own colour from a table. The
+  // pixels are the same either way.
+  void SetBackdrops(uint32_t first, uint32_t second = 0) {
+    backdrops_[0] = (first >> 24) == 255 ? first : 0;
+    backdrops_[1] = (second >> 24) == 255 ? second : 0;
+  }
 
   // The world transform. Each call appends: the operation given first acts on a point first.
   void ResetTransform();
@@ -138,8 +142,10 @@ class Graphics {
   void DrawPathAliased(const Pen& pen, const std::vector<double>& device, bool closed);
   void DrawPathSmooth(const Pen& pen, const std::vector<double>& device, bool closed);
   double RasterShift() const;
-  // The backdrop table of the colour (SetBackdrop), or null when there is none.
-  const uint32_t* BackdropTable(uint32_t argb);
+  // The backdrop (SetBackdrops) of a fill of the colour, or 0 for none.
+  uint32_t BackdropOf(uint32_t argb) const;
+  // The table of the colour's blends onto the backdrop, or null when there is none.
+  const uint32_t* BackdropTable(uint32_t argb, uint32_t backdrop);
   void EllipsePoints(float x, float y, float w, float h, std::vector<PointF>& out) const;
 
   Bitmap& target_;
@@ -150,7 +156,7 @@ class Graphics {
   std::unique_ptr<Rasterizer> rasterizer_;
   std::vector<double> scratch_;
   std::vector<PointF> pointScratch_;
-  uint32_t backdrop_ = 0;
+  uint32_t backdrops_[2] = {0, 0};
   // Tables stay while the Graphics lives: batched fills may still use them.
   struct BackdropBlends {
     uint32_t argb, backdrop;

@@ -96,8 +96,9 @@ int32_t RenderLines(RenderJob& job) {
   const float edgeWidth = static_cast<float>(std::clamp(preset.edgeWidth, 0, CPresetData::kMaxEdgeWidth));
   const uint32_t edgeColor = EdgeColor(preset);
   const Brush edgeBrush = Brush::Solid(edgeColor);
-  // Much of every stroke lies on its own rim (or on other rims, when merged).
-  if (edgeWidth > 0) g.SetBackdrop(edgeColor);
+  // Much of every stroke lies on its own rim (or on other rims, when merged), and the rims drawn
+  // separately lie on the strokes before them.
+  if (edgeWidth > 0) g.SetBackdrops(edgeColor, color);
   // Merged rims are all drawn before any stroke: the strokes wait here, with where they go.
   const bool strokesWait = edgeWidth > 0 && preset.edgeMode == CPresetData::kEdgeMerged;
   struct WaitingStroke {

@@ -31,7 +31,8 @@ std::vector<PointF> RandomPolygon(std::mt19937& rng, int width, int height, int 
 }
 
 // Draws a fixed mixture of operations; `batch` puts all of it between BeginBatch and EndBatch.
-Bitmap Draw(bool batch, int threads, PixelFormat format = PixelFormat::Argb32, uint32_t backdrop = 0) {
+Bitmap Draw(bool batch, int threads, PixelFormat format = PixelFormat::Argb32, uint32_t backdrop = 0,
+            uint32_t secondBackdrop = 0) {
   constexpr int kW = 157, kH = 523;
   Bitmap target(kW, kH, format);
   Bitmap tile(5, 3);
@@ -43,7 +44,7 @@ Bitmap Draw(bool batch, int threads, PixelFormat format = PixelFormat::Argb32, u
 
   Graphics g(target);
   g.SetThreadCount(threads);
-  g.SetBackdrop(backdrop);
+  g.SetBackdrops(backdrop, secondBackdrop);
   if (batch) g.BeginBatch();
   std::mt19937 rng(7);
   const uint32_t colours[] = {0xFF102030u, 0x80FF0000u, 0x4000FF80u, 0xFF102030u, 0xC0C0C0C0u};
@@ -68,7 +69,11 @@ Bitmap Draw(bool batch, int threads, PixelFormat format = PixelFormat::Argb32, u
         g.FillPolygon(Brush::Solid(0xA0FF00FFu), RandomPolygon(rng, kW, kH, 4));
         g.DrawLine(Pen{0xFF00FF00u, DashStyle::Dash}, kW, 0, 0, kH);
         break;
-      case 4: g.Clear(0x00000000u); break;  // everything before is painted over
+      case 4:
+        g.Clear(0x00000000u);  // everything before is painted over
+        g.SetSmoothingMode(SmoothingMode::None);
+        g.FillRectangle(Brush::Solid(0xFF00FF00u), 10, 200, 120, 250);  // opaque, beneath the last fills
+        break;
       default: break;
     }
   }
@@ -88,13 +93,15 @@ TEST(GraphicsBatch, PaintsWhatDrawingAtOnceWould) {
 
 TEST(GraphicsBatch, ABackdropChangesNoPixel) {
   // The opaque colour drawn first is the backdrop: the translucent fills after it take their blends
-  // onto its pixels from a table, with and without a batch.
+  // onto its pixels from a table, with and without a batch. With the green rectangle as the second
+  // backdrop, the fills of the first colour take theirs onto the green rectangle from its own table.
   const Bitmap direct = Draw(false, 1);
-  for (bool batch : {false, true})
-    for (int threads : {1, 2}) {
-      EXPECT_EQ(FirstDifference(Draw(batch, threads, PixelFormat::Argb32, 0xFF102030u), direct), -1)
-          << "batch " << batch << " threads " << threads;
-    }
+  for (uint32_t second : {0u, 0xFF00FF00u})
+    for (bool batch : {false, true})
+      for (int threads : {1, 2}) {
+        EXPECT_EQ(FirstDifference(Draw(batch, threads, PixelFormat::Argb32, 0xFF102030u, second), direct), -1)
+            << "batch " << batch << " threads " << threads << " second " << second;
+      }
 }
 
 TEST(GraphicsBatch, NothingIsPaintedBeforeTheEndAndAnUnendedBatchIsDropped) {
