@@ -247,8 +247,11 @@ template <bool kEvenOdd, class I>
 // cells at a time (fewer would not repay it); untouched cells swept with them lie in a run of
 // constant coverage and get the blend the run would give.
 template <bool kEvenOdd, class I>
-void PaintCellRow(const SolidArgbTarget& target, const FourLanes& lanes, int y, int x0, Cell* cells, uint64_t* bits,
+void PaintCellRow(const SolidArgbTarget& painted, const FourLanes& colour, int y, int x0, Cell* cells, uint64_t* bits,
                   int words, int width) {
+  // Copies, which no pixel written can alias: the colour stays in registers.
+  const SolidArgbTarget target = painted;
+  const FourLanes lanes = colour;
   uint8_t* row = target.pixels + static_cast<size_t>(y) * target.stride;
   uint32_t* px = reinterpret_cast<uint32_t*>(row) + x0;
   const uint32_t argb = target.argb;
@@ -514,8 +517,10 @@ template <class I, bool kRightward, bool kLeft>
 // no cells; so is a row where both lie within one cell. Other rows go through `spare`, a row of
 // cells that is all zero and left so.
 template <bool kEvenOdd, class I, bool kDownRightward, bool kUpRightward>
-void PaintTwoEdgeRows(const SolidArgbTarget& target, const FourLanes& lanes, FullRows downEdge, FullRows upEdge,
+void PaintTwoEdgeRows(const SolidArgbTarget& painted, const FourLanes& lanes, FullRows downEdge, FullRows upEdge,
                       int r, int end, const CellRow& spare, int words) {
+  // A copy, which no pixel written can alias: its colour stays in a register.
+  const SolidArgbTarget target = painted;
   const int x0 = spare.x0;
   const int right = x0 + spare.width;  // the column past the band
   // Both edges stepped through the rows first, apart from the painting, which keeps each loop's
