@@ -53,13 +53,13 @@ void CRulerData::ReadFile(const std::string& path) {
 
 bool CRulerData::Save(const std::string& recordName, bool asLatest) {
   return SaveRecordFile(RecordKind::Ruler, recordName, asLatest,
-                    [this](RecordWriter& writer) { WriteModeAndPoints(writer); });
+                        [this](RecordWriter& writer) { WriteModeAndPoints(writer); });
 }
 
 void CRulerData::BuildOutline(const std::vector<Point>& pts, int length, int height, float thickness,
                               std::vector<PointF>& out) {
   OutlineSettings settings{mode, millPen, fixedTaper, taperStart, lengthPercent};
-  lumbra::BuildOutline(settings, pts, length, height, thickness, out);
+  lumbra::BuildOutline(settings, pts, length, height, thickness, out, &outlineCache_);
   taperStart = settings.taperStart;
 }
 

@@ -52,6 +52,7 @@ class CRulerData : public CLineData {
   bool fixedTaper = false;
   float taperStart = 50.0f;
   float lengthPercent = 100.0f;
+  OutlineCache outlineCache_;  // between the outlines of one render's strokes
 };
 
 }  // namespace lumbra

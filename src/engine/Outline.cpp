@@ -287,8 +287,26 @@ TaperProfile ComputeTaper(OutlineSettings& settings, int length, float thickness
   return taper;
 }
 
+namespace {
+
+// The curve smoothed through the points: the cache's, smoothed there when it holds another.
+const std::vector<PointF>& Smoothed(const std::vector<Point>& points, OutlineCache* cache, std::vector<PointF>& local) {
+  if (cache == nullptr) {
+    SmoothCurve(points.data(), points.size(), local);
+    return local;
+  }
+  if (!cache->smoothed || cache->points != points) {
+    cache->points = points;
+    SmoothCurve(points.data(), points.size(), cache->curve);
+    cache->smoothed = true;
+  }
+  return cache->curve;
+}
+
+}  // namespace
+
 void BuildCircles(OutlineSettings& settings, const std::vector<Point>& points, int length, int height, float thickness,
-                  std::vector<CircleData>& circles) {
+                  std::vector<CircleData>& circles, OutlineCache* cache) {
   circles.clear();
   const TaperProfile taper = ComputeTaper(settings, length, thickness);
   if (length <= 0 || !std::isfinite(thickness) || thickness < 0.0f) return;
@@ -333,8 +351,8 @@ void BuildCircles(OutlineSettings& settings, const std::vector<Point>& points, i
     return;
   }
 
-  std::vector<PointF> samples;
-  SmoothCurve(points.data(), points.size(), samples);
+  std::vector<PointF> local;
+  const std::vector<PointF>& samples = Smoothed(points, cache, local);
   circles.reserve(samples.size());
   CircleData working{0.0f, 0.0f, 0.0f};
   bool assigned = false;
@@ -417,10 +435,11 @@ void OutlineFromCircles(std::vector<CircleData>& circles, bool millPen, bool str
 }
 
 void BuildOutline(OutlineSettings& settings, const std::vector<Point>& points, int length, int height, float thickness,
-                  std::vector<PointF>& out) {
+                  std::vector<PointF>& out, OutlineCache* cache) {
   out.clear();
-  std::vector<CircleData> circles;
-  BuildCircles(settings, points, length, height, thickness, circles);
+  std::vector<CircleData> local;
+  std::vector<CircleData>& circles = cache != nullptr ? cache->circles : local;
+  BuildCircles(settings, points, length, height, thickness, circles, cache);
   OutlineFromCircles(circles, settings.millPen, settings.mode != kOutlineCurve, out);
 }
 

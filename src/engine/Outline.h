@@ -105,10 +105,20 @@ struct TaperProfile {
 // length and thickness.
 TaperProfile ComputeTaper(OutlineSettings& settings, int length, float thickness);
 
+// What the outlines of many strokes along the same points share, kept from one to the next: the
+// curve smoothed through the points and the storage of the circle chain.
+struct OutlineCache {
+  std::vector<Point> points;  // those `curve` was smoothed through
+  std::vector<PointF> curve;
+  bool smoothed = false;
+  std::vector<CircleData> circles;
+};
+
 // The circle chain of one stroke (the first half of BuildOutline): points in ruler percent, length
-// and height in pixels. `circles` is emptied first. May lower taperStart.
+// and height in pixels. `circles` is emptied first. May lower taperStart. A smoothed curve comes
+// from `cache` when it holds one through these points, and is kept there.
 void BuildCircles(OutlineSettings& settings, const std::vector<Point>& points, int length, int height, float thickness,
-                  std::vector<CircleData>& circles);
+                  std::vector<CircleData>& circles, OutlineCache* cache = nullptr);
 
 // The closed polygon around a circle chain (the second half of BuildOutline): along the upper
 // side from base to tip, round the tip, back along the lower side. Rounded bends are drawn on
@@ -122,8 +132,8 @@ void OutlineFromCircles(std::vector<CircleData>& circles, bool millPen, bool str
 // pixels; `height` the pixel distance that y = 100 maps to; `thickness` the pen thickness in
 // pixels. `out` is emptied and receives the closed polygon, possibly empty (zero or negative
 // length, a thickness that is negative or not finite, fewer than two circles). May lower
-// settings.taperStart.
+// settings.taperStart. With a cache, strokes along the same points smooth their curve once.
 void BuildOutline(OutlineSettings& settings, const std::vector<Point>& points, int length, int height, float thickness,
-                  std::vector<PointF>& out);
+                  std::vector<PointF>& out, OutlineCache* cache = nullptr);
 
 }  // namespace lumbra

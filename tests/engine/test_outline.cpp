@@ -304,5 +304,33 @@ TEST(OutlineRobustness, EveryPointStaysWithinTheStrokesReach) {
   EXPECT_EQ(checked, 50000);
 }
 
+TEST(OutlineCache, StrokesAlongOneRulerGiveWhatEachGivesAlone) {
+  // One ruler draws many strokes, of several lengths, and its points change between them (the
+  // editor, a preset loaded): each outline must be the one built from scratch.
+  CRulerData ruler;
+  ruler.SetMode(CRulerData::kCurve);
+  const std::vector<std::vector<Point>> shapes = {{{0, 0}, {25, 40}, {50, -30}, {75, 20}, {100, 0}},
+                                                  {{0, 0}, {25, 40}, {50, -30}, {75, 21}, {100, 0}},
+                                                  {{0, 5}, {100, -5}}};
+  std::vector<PointF> cached, alone;
+  int compared = 0;
+  for (int round = 0; round < 2; ++round) {
+    for (const auto& points : shapes) {
+      ruler.GetPoints() = points;
+      for (float percent : {100.0f, 63.0f}) {
+        ruler.SetLengthPercent(percent);
+        ruler.BuildOutline(ruler.GetPoints(), 900, 120, 12, cached);
+        OutlineSettings settings{CRulerData::kCurve, ruler.GetMillPen(), ruler.GetFixedTaper(), ruler.GetTaperStart(),
+                                 percent};
+        BuildOutline(settings, points, 900, 120, 12, alone);
+        ASSERT_FALSE(alone.empty());
+        EXPECT_EQ(cached, alone) << "shape " << (&points - shapes.data()) << " at " << percent << " %";
+        ++compared;
+      }
+    }
+  }
+  EXPECT_EQ(compared, 12);
+}
+
 }  // namespace
 }  // namespace lumbra
