@@ -163,8 +163,7 @@ struct FourLanes {
   __m128i alpha;  // the colour's alpha in each lane
 
   explicit FourLanes(uint32_t argb)
-      : rgb(_mm_set1_epi32(static_cast<int>(argb & 0xFFFFFFu))),
-        alpha(_mm_set1_epi32(static_cast<int>(argb >> 24))) {}
+      : rgb(_mm_set1_epi32(static_cast<int>(argb & 0xFFFFFFu))), alpha(_mm_set1_epi32(static_cast<int>(argb >> 24))) {}
 #else
   explicit FourLanes(uint32_t) {}
 #endif
@@ -177,14 +176,13 @@ struct FourLanes {
 // of lines), they are blended in the lanes; otherwise they go one by one.
 template <bool kEvenOdd, class I>
 [[gnu::always_inline]] inline void SweepFour(const SolidArgbTarget& target, const FourLanes& lanes, uint32_t* p,
-                                            Cell* cells, uint32_t& cover) {
+                                             Cell* cells, uint32_t& cover) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i da = _mm_srli_epi32(d, 24);
-  const __m128i easy = _mm_or_si128(_mm_cmpeq_epi32(da, zero),
-                                    _mm_cmpeq_epi32(_mm_and_si128(d, _mm_set1_epi32(0xFFFFFF)), lanes.rgb));
-  const __m128i onBackdrop =
-      I::backdrop ? _mm_cmpeq_epi32(d, _mm_set1_epi32(static_cast<int>(target.backdrop))) : zero;
+  const __m128i easy =
+      _mm_or_si128(_mm_cmpeq_epi32(da, zero), _mm_cmpeq_epi32(_mm_and_si128(d, _mm_set1_epi32(0xFFFFFF)), lanes.rgb));
+  const __m128i onBackdrop = I::backdrop ? _mm_cmpeq_epi32(d, _mm_set1_epi32(static_cast<int>(target.backdrop))) : zero;
   if (_mm_movemask_epi8(_mm_or_si128(easy, onBackdrop)) != 0xFFFF) {
     for (int k = 0; k < 4; ++k) SweepCell<kEvenOdd, I>(target, p + k, cells[k], cover);
     return;
@@ -386,9 +384,10 @@ struct CellRow {
   // The piece of an edge inside this row (PieceCells) added to its cells.
   template <bool kNeg>
   [[gnu::always_inline]] inline void Piece(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
-    PieceCells(x1, y1, x2, y2, [this](int32_t ex, int32_t cover, int32_t area) __attribute__((always_inline)) {
-      Add<kNeg>(ex, cover, area);
-    });
+    PieceCells(
+        x1, y1, x2, y2, [this](int32_t ex, int32_t cover, int32_t area) __attribute__((always_inline)) {
+          Add<kNeg>(ex, cover, area);
+        });
   }
 };
 
@@ -500,14 +499,14 @@ template <class I, bool kRightward, bool kLeft>
 [[gnu::always_inline]] inline void PaintPiece(const SolidArgbTarget& target, uint32_t* row, int32_t x1, int32_t x2) {
   // Cells come from x1's to x2's, so from the left when the piece runs rightwards.
   int32_t left = kRightward ? 0 : 256;
-  PieceCells<kRightward ? 1 : -1>(x1, 0, x2, 256, [&](int32_t ex, int32_t cover, int32_t area)
-                                                     __attribute__((always_inline)) {
-    if (kRightward) left += cover;
-    I::Paint(target, row + ex, [&] {
-      return AreaCoverage(static_cast<uint32_t>(kLeft ? (left << 9) - area : ((256 - left) << 9) + area));
-    });
-    if (!kRightward) left -= cover;
-  });
+  PieceCells<kRightward ? 1 : -1>(
+      x1, 0, x2, 256, [&](int32_t ex, int32_t cover, int32_t area) __attribute__((always_inline)) {
+        if (kRightward) left += cover;
+        I::Paint(target, row + ex, [&] {
+          return AreaCoverage(static_cast<uint32_t>(kLeft ? (left << 9) - area : ((256 - left) << 9) + area));
+        });
+        if (!kRightward) left -= cover;
+      });
 }
 
 // Paints rows [r, end) of a shape whose only edges there are `down` (running downwards) and `up`,
@@ -517,8 +516,8 @@ template <class I, bool kRightward, bool kLeft>
 // no cells; so is a row where both lie within one cell. Other rows go through `spare`, a row of
 // cells that is all zero and left so.
 template <bool kEvenOdd, class I, bool kDownRightward, bool kUpRightward>
-void PaintTwoEdgeRows(const SolidArgbTarget& painted, const FourLanes& lanes, FullRows downEdge, FullRows upEdge,
-                      int r, int end, const CellRow& spare, int words) {
+void PaintTwoEdgeRows(const SolidArgbTarget& painted, const FourLanes& lanes, FullRows downEdge, FullRows upEdge, int r,
+                      int end, const CellRow& spare, int words) {
   // A copy, which no pixel written can alias: its colour stays in a register.
   const SolidArgbTarget target = painted;
   const int x0 = spare.x0;
@@ -530,9 +529,7 @@ void PaintTwoEdgeRows(const SolidArgbTarget& painted, const FourLanes& lanes, Fu
   upEdge.Crossings(ups, end - r);
   uint8_t* bytes = target.pixels + static_cast<size_t>(r) * target.stride;
   for (int k = 0; r < end; ++r, ++k, bytes += target.stride) {
-    const struct {
-      int32_t xa, xb;
-    } down{downs[k], downs[k + 1]}, up{ups[k], ups[k + 1]};
+    const struct { int32_t xa, xb; } down{downs[k], downs[k + 1]}, up{ups[k], ups[k + 1]};
     auto* row = reinterpret_cast<uint32_t*>(bytes);
     const uint8_t* below = bytes + kPrefetchRows * target.stride;
     const bool prefetch = r + kPrefetchRows < target.height;
@@ -1263,9 +1260,8 @@ void Rasterizer::RenderBand(Scratch& s, const Band& band, const Edge* edges, Cov
     WithInk(*solid, [&]<class I>() {
       for (int r = 0; r < rows; ++r) {
         PaintCellRow<kEvenOdd, I>(*solid, lanes, band.top + r, band.x0,
-                                          s.cells.data() + static_cast<size_t>(r) * static_cast<size_t>(width),
-                                          s.bits.data() + static_cast<size_t>(r) * static_cast<size_t>(words), words,
-                                          width);
+                                  s.cells.data() + static_cast<size_t>(r) * static_cast<size_t>(width),
+                                  s.bits.data() + static_cast<size_t>(r) * static_cast<size_t>(words), words, width);
       }
     });
     return;

@@ -145,7 +145,8 @@ int32_t RenderLines(RenderJob& job) {
     ruler.SetTaperStart(preset.taperStart);
     ruler.BuildOutline(ruler.GetPoints(), preset.length, halfHeight, static_cast<float>(preset.thickness), outline);
     reach = 0;
-    for (const PointF& p : outline) reach = std::max(reach, std::hypot(static_cast<double>(p.x), static_cast<double>(p.y)));
+    for (const PointF& p : outline)
+      reach = std::max(reach, std::hypot(static_cast<double>(p.x), static_cast<double>(p.y)));
     reach += preset.thickness + edgeWidth + 2;
   }
   const auto outOfReach = [&](const PlacedSide& side) {

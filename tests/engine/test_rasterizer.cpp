@@ -377,8 +377,8 @@ TEST(RasterizerSolid, StrokesPaintedFromTheirSidesMatchTheSpans) {
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
         const uint32_t v = next();
-        const uint32_t kinds[5] = {backdrop, v | 0xFF000000u, v & 0xFFFFFFu,
-                                   (color & 0xFFFFFFu) | (v & 0xFF000000u), color | 0xFF000000u};
+        const uint32_t kinds[5] = {backdrop, v | 0xFF000000u, v & 0xFFFFFFu, (color & 0xFFFFFFu) | (v & 0xFF000000u),
+                                   color | 0xFF000000u};
         before.SetPixel(x, y, kinds[(v >> 7) % 4 == 0 ? 1 + v % 4 : 0]);
       }
     }
