@@ -497,6 +497,12 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
 // (left << 9) - area right of the piece, or by ((256 - left) << 9) + area left of it.
 template <class I, bool kRightward, bool kLeft>
 [[gnu::always_inline]] inline void PaintPiece(const SolidArgbTarget& target, uint32_t* row, int32_t x1, int32_t x2) {
+  // An opaque pixel of the colour stays as it is, so a piece that lies wholly on such pixels (a
+  // side of a stroke that runs inside an earlier one) is passed over before its cells are worked out.
+  const uint32_t full = target.argb | 0xFF000000u;
+  const int32_t lo = (kRightward ? x1 : x2) >> 8, hi = (kRightward ? x2 : x1) >> 8;
+  // Pieces are mostly of up to three cells; only those are tested, with no branch per pixel.
+  if ((hi - lo <= 2) & (row[lo] == full) & (row[(lo + hi) >> 1] == full) & (row[hi] == full)) return;
   // Cells come from x1's to x2's, so from the left when the piece runs rightwards.
   int32_t left = kRightward ? 0 : 256;
   PieceCells<kRightward ? 1 : -1>(

@@ -336,7 +336,7 @@ TEST(RasterizerSolid, StrokesPaintedFromTheirSidesMatchTheSpans) {
   // nearly level, thinner than a pixel, with sides that cross, and past the left and right borders;
   // their joints fall inside rows and on row borders. In an opaque and a translucent colour, onto a
   // picture partly of the backdrop colour (with its table) and partly of every other kind of pixel,
-  // the painted colour among them, they must give what the spans give.
+  // the painted colour among them and in wide stretches, they must give what the spans give.
   const int w = 300, h = 260;
   const uint32_t backdrop = 0xFF102030u;
   uint32_t s = 777;
@@ -379,7 +379,9 @@ TEST(RasterizerSolid, StrokesPaintedFromTheirSidesMatchTheSpans) {
         const uint32_t v = next();
         const uint32_t kinds[5] = {backdrop, v | 0xFF000000u, v & 0xFFFFFFu, (color & 0xFFFFFFu) | (v & 0xFF000000u),
                                    color | 0xFF000000u};
-        before.SetPixel(x, y, kinds[(v >> 7) % 4 == 0 ? 1 + v % 4 : 0]);
+        // The lower half mostly of the opaque colour, as where strokes overlap, with holes in it.
+        const bool inked = y >= h / 2 && v % 5 != 0;
+        before.SetPixel(x, y, inked ? color | 0xFF000000u : kinds[(v >> 7) % 4 == 0 ? 1 + v % 4 : 0]);
       }
     }
     for (FillRule rule : {FillRule::Winding, FillRule::Alternate}) {
