@@ -426,17 +426,22 @@ struct FullRows {
     m -= dy & -carry;
     xb = x0 + static_cast<int32_t>(q);
   }
-
-  // xa, then xb of this row and of the n - 1 rows after it (n >= 1); leaves the edge in the last.
-  void Crossings(int32_t* out, int n) {
-    out[0] = xa;
-    out[1] = xb;
-    for (int k = 2; k <= n; ++k) {
-      Step();
-      out[k] = xb;
-    }
-  }
 };
+
+// Where two edges cross the borders of this row and the n - 1 rows after it (n >= 1): xa, then xb
+// of each row. Stepped together, the two end in one loop.
+void Crossings(FullRows a, FullRows b, int32_t* as, int32_t* bs, int n) {
+  as[0] = a.xa;
+  as[1] = a.xb;
+  bs[0] = b.xa;
+  bs[1] = b.xb;
+  for (int k = 2; k <= n; ++k) {
+    a.Step();
+    b.Step();
+    as[k] = a.xb;
+    bs[k] = b.xb;
+  }
+}
 
 // The piece of an edge inside row r, which it reaches, added to that row's cells.
 template <bool kNeg>
@@ -531,8 +536,7 @@ void PaintTwoEdgeRows(const SolidArgbTarget& painted, const FourLanes& lanes, Fu
   // Both edges stepped through the rows first, apart from the painting, which keeps each loop's
   // values in registers.
   int32_t downs[kBandRows + 1], ups[kBandRows + 1];
-  downEdge.Crossings(downs, end - r);
-  upEdge.Crossings(ups, end - r);
+  Crossings(downEdge, upEdge, downs, ups, end - r);
   uint8_t* bytes = target.pixels + static_cast<size_t>(r) * target.stride;
   for (int k = 0; r < end; ++r, ++k, bytes += target.stride) {
     const struct { int32_t xa, xb; } down{downs[k], downs[k + 1]}, up{ups[k], ups[k + 1]};
