@@ -443,15 +443,27 @@ void Crossings(FullRows a, FullRows b, int32_t* as, int32_t* bs, int n) {
   }
 }
 
-// The piece of an edge inside row r, which it reaches, added to that row's cells.
-template <bool kNeg>
-void AddEdgeRow(const CellRow& row, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int r) {
+// The piece of an edge inside a row: from (x1, y1) to (x2, y2), x in 1/256 pixel, y in 1/256 of
+// the row.
+struct RowPiece {
+  int32_t x1, y1, x2, y2;
+};
+
+// The piece of the edge from (x0, y0) to (x1, y1) inside row r, which it reaches.
+RowPiece PieceInRow(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int r) {
   const int32_t top = r << 8;
   const int64_t dx = x1 - x0;
   const int64_t dy = y1 - y0;
   const int32_t xa = y0 >= top ? x0 : x0 + static_cast<int32_t>(FloorDiv((top - y0) * dx, dy));
   const int32_t xb = y1 <= top + 256 ? x1 : x0 + static_cast<int32_t>(FloorDiv((top + 256 - y0) * dx, dy));
-  row.Piece<kNeg>(xa, std::max(y0 - top, 0), xb, std::min(y1 - top, 256));
+  return RowPiece{xa, std::max(y0 - top, 0), xb, std::min(y1 - top, 256)};
+}
+
+// The piece of an edge inside row r, which it reaches, added to that row's cells.
+template <bool kNeg>
+void AddEdgeRow(const CellRow& row, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int r) {
+  const RowPiece p = PieceInRow(x0, y0, x1, y1, r);
+  row.Piece<kNeg>(p.x1, p.y1, p.x2, p.y2);
 }
 
 // Adds one edge's cells for the rows of the band (anti-aliased). Every row's piece depends only on
@@ -500,6 +512,13 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
 // what PaintCellRow would give it from the cells, whatever the edge's direction: with `left` the
 // covers of the piece's cells up to this one's (of its 256), a cell of area `area` is covered by
 // (left << 9) - area right of the piece, or by ((256 - left) << 9) + area left of it.
+// The coverage of a cell of a row's piece of a side (PaintPiece): `left` the covers of the side's
+// cells up to this one's, `area` the cell's.
+template <bool kLeft>
+inline uint32_t PieceCoverage(int32_t left, int32_t area) {
+  return AreaCoverage(static_cast<uint32_t>(kLeft ? (left << 9) - area : ((256 - left) << 9) + area));
+}
+
 template <class I, bool kRightward, bool kLeft>
 [[gnu::always_inline]] inline void PaintPiece(const SolidArgbTarget& target, uint32_t* row, int32_t x1, int32_t x2) {
   // An opaque pixel of the colour stays as it is, so a piece that lies wholly on such pixels (a
@@ -513,9 +532,7 @@ template <class I, bool kRightward, bool kLeft>
   PieceCells<kRightward ? 1 : -1>(
       x1, 0, x2, 256, [&](int32_t ex, int32_t cover, int32_t area) __attribute__((always_inline)) {
         if (kRightward) left += cover;
-        I::Paint(target, row + ex, [&] {
-          return AreaCoverage(static_cast<uint32_t>(kLeft ? (left << 9) - area : ((256 - left) << 9) + area));
-        });
+        I::Paint(target, row + ex, [&] { return PieceCoverage<kLeft>(left, area); });
         if (!kRightward) left -= cover;
       });
 }
@@ -631,6 +648,80 @@ struct StrokeSides {
   }
 };
 
+// One side of a stroke inside a row where it passes from one edge to the next: the pieces of its
+// edges there (Gather), when they follow on from the row's top to its bottom and all run one way
+// (`way` 1 rightwards, -1 leftwards, 0 straight down), with the columns [lo, hi] they reach.
+struct SidePieces {
+  RowPiece piece[StrokeSides::kMaxEdges];
+  int count = 0;
+  int way = 0;
+  int32_t lo = 0, hi = 0;
+
+  // From the side's edges [k, n) that reach row r on; false when they do not join up so.
+  bool Gather(const StrokeSides::SideEdge* edges, int k, int n, int r) {
+    const int32_t bottom = (r << 8) + 256;
+    int32_t y = 0;
+    for (; k < n && edges[k].y0 < bottom; ++k) {
+      const StrokeSides::SideEdge& e = edges[k];
+      const RowPiece p = PieceInRow(e.x0, e.y0, e.x1, e.y1, r);
+      if (p.y1 != y || (count > 0 && p.x1 != piece[count - 1].x2)) return false;
+      const int pieceWay = (p.x2 > p.x1) - (p.x2 < p.x1);
+      if (pieceWay == -way && way != 0) return false;
+      if (pieceWay != 0) way = pieceWay;
+      piece[count++] = p;
+      y = p.y2;
+    }
+    if (y != 256) return false;
+    lo = std::min(piece[0].x1, piece[count - 1].x2) >> 8;
+    hi = std::max(piece[0].x1, piece[count - 1].x2) >> 8;
+    return true;
+  }
+};
+
+// Paints a side's pieces across a row (SidePieces) when no other piece shares their cells, as
+// PaintPiece paints a single piece; the cell where one piece ends and the next begins gets both.
+template <class I, bool kRightward, bool kLeft>
+void PaintSide(const SolidArgbTarget& target, uint32_t* row, const SidePieces& side) {
+  int32_t left = kRightward ? 0 : 256;
+  int32_t at = INT32_MIN, cover = 0, area = 0;  // the cell being summed
+  const auto paint = [&] {
+    if (kRightward) left += cover;
+    I::Paint(target, row + at, [&] { return PieceCoverage<kLeft>(left, area); });
+    if (!kRightward) left -= cover;
+  };
+  for (int k = 0; k < side.count; ++k) {
+    const RowPiece& p = side.piece[k];
+    PieceCells<kRightward ? 1 : -1>(p.x1, p.y1, p.x2, p.y2, [&](int32_t ex, int32_t c, int32_t a) {
+      if (ex != at) {
+        if (at != INT32_MIN) paint();
+        at = ex;
+        cover = 0;
+        area = 0;
+      }
+      cover += c;
+      area += a;
+    });
+  }
+  paint();
+}
+
+// Paints row r of a stroke from its two sides' pieces there, when their columns lie apart within
+// [x0, right): the left side's pixels, a run of full coverage and the right side's. False, with
+// nothing painted, otherwise.
+template <class I>
+bool PaintSidesApart(const SolidArgbTarget& target, int r, const SidePieces& a, const SidePieces& b, int x0,
+                     int right) {
+  const bool aLeft = a.hi < b.lo;
+  const SidePieces& l = aLeft ? a : b;
+  const SidePieces& rs = aLeft ? b : a;
+  if (!(l.hi < rs.lo) || l.lo < x0 || rs.hi >= right) return false;
+  auto* row = reinterpret_cast<uint32_t*>(target.pixels + static_cast<size_t>(r) * target.stride);
+  l.way < 0 ? PaintSide<I, false, true>(target, row, l) : PaintSide<I, true, true>(target, row, l);
+  if (rs.lo - l.hi > 1) PaintSpan(row + l.hi + 1, rs.lo - l.hi - 1, target.argb, 255);
+  rs.way < 0 ? PaintSide<I, false, false>(target, row, rs) : PaintSide<I, true, false>(target, row, rs);
+  return true;
+}
+
 // Paints the rows [top, bottom) of a band whose edges are `sides`, with `spare` a row of cells (all
 // zero, and left so) for the columns of the band: the pixels PaintCellRow gives from the band's
 // cells. Rows crossed from top to bottom by one edge of each side go through PaintTwoEdgeRows; the
@@ -662,6 +753,12 @@ void PaintStrokeSides(const SolidArgbTarget& target, const FourLanes& lanes, con
         r = end;
         continue;
       }
+    }
+    SidePieces down, up;
+    if (down.Gather(sides.down, d, sides.downs, r) && up.Gather(sides.up, u, sides.ups, r) &&
+        PaintSidesApart<I>(target, r, down, up, spare.x0, spare.x0 + spare.width)) {
+      ++r;
+      continue;
     }
     for (int k = d; k < sides.downs && sides.down[k].y0 < y + 256; ++k) {
       const StrokeSides::SideEdge& e = sides.down[k];

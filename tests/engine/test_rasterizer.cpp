@@ -367,6 +367,10 @@ TEST(RasterizerSolid, StrokesPaintedFromTheirSidesMatchTheSpans) {
     strokes.push_back(left);
     strokes.back().insert(strokes.back().end(), right.rbegin(), right.rend());
   }
+  // Within row 20 a left side that turns back, and one that steps back to the right (a level edge,
+  // which has no cover and is dropped).
+  strokes.push_back({{80, 10}, {40, 20.5f}, {60, 22}, {60.3f, 30.2f}, {100.4f, 30.2f}, {100.4f, 10}});
+  strokes.push_back({{100, 10}, {97.6f, 20.5f}, {101.2f, 20.5f}, {98.9f, 31.7f}, {120.3f, 31.7f}, {120.3f, 10}});
   // Right sides in the last column, and on the right border itself.
   strokes.push_back({{297.3f, 3}, {296.2f, 200}, {299.6f, 200}, {299.5f, 3}});
   strokes.push_back({{298.3f, 10}, {290.2f, 250}, {330.0f, 250}, {300.0f, 10}});
