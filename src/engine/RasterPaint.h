@@ -56,15 +56,8 @@ inline uint32_t CoveredAlpha(uint32_t argb, uint32_t cover) {
   return alpha == 255 ? cover : Div255(alpha * cover);
 }
 
-// Composes the colour `argb` (straight alpha) with coverage `cover` (0..255) onto the straight-ARGB
-// pixel *p, as SolidPainter does.
-[[gnu::always_inline]] inline void PaintArgbPixel(uint32_t* p, uint32_t argb, uint32_t cover) {
-  const uint32_t a = CoveredAlpha(argb, cover);
-  if (a == 0) return;
-  *p = BlendOverCovered(*p, argb & 0xFFFFFFu, a);
-}
-
-// What PaintArgbPixel makes of the pixel d.
+// The colour `argb` (straight alpha) with coverage `cover` (0..255) composed onto the straight-ARGB
+// pixel d, as SolidPainter composes it.
 inline uint32_t ArgbPainted(uint32_t d, uint32_t argb, uint32_t cover) {
   const uint32_t a = CoveredAlpha(argb, cover);
   return a == 0 ? d : BlendOverCovered(d, argb & 0xFFFFFFu, a);

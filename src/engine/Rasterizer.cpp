@@ -84,10 +84,6 @@ inline uint32_t Coverage(uint32_t sum) {
   return AreaCoverage(v);
 }
 
-// Coverage<kEvenOdd>(sum) for either rule when the sum lies within [-kFullArea, kFullArea], as the
-// sums of a single stroke's cells do.
-inline uint32_t CoverageWithin(uint32_t sum) { return AreaCoverage(static_cast<int32_t>(sum) < 0 ? 0u - sum : sum); }
-
 // Sets the n pixels from p on to v. The runs between an outline's two sides are mostly short, so
 // this stays inline: four pixels a store, the last four overlapping the ones before.
 inline void FillShortSpan(uint32_t* p, int n, uint32_t v) {
@@ -111,7 +107,7 @@ inline void PaintSpan(uint32_t* p, int n, uint32_t argb, uint32_t cover) {
   }
 }
 
-// How the target's colour goes onto one pixel, as PaintArgbPixel puts it there: kBackdrop when
+// How the target's colour goes onto one pixel, as ArgbPainted gives it: kBackdrop when
 // pixels of the target's backdrop colour take their blend from its table, kOpaque when the colour
 // is opaque (its alpha at a coverage is then the coverage itself).
 template <bool kBackdrop, bool kOpaque>
@@ -241,9 +237,8 @@ template <bool kEvenOdd, class I>
 // Sweeps one row of anti-aliased cells (columns x0..x0 + width - 1 of picture row y), clearing
 // them, and blends the coverage straight into the target's pixels: pixel for pixel what the spans
 // of the general sweep give through a SolidPainter, each pixel put there as the Ink I puts it.
-// Runs of three touched cells or more go four
-// cells at a time (fewer would not repay it); untouched cells swept with them lie in a run of
-// constant coverage and get the blend the run would give.
+// Runs of three touched cells or more go four cells at a time (fewer would not repay it); untouched
+// cells swept with them lie in a run of constant coverage and get the blend the run would give.
 template <bool kEvenOdd, class I>
 void PaintCellRow(const SolidArgbTarget& painted, const FourLanes& colour, int y, int x0, Cell* cells, uint64_t* bits,
                   int words, int width) {
@@ -506,19 +501,18 @@ void EdgeCells(const BandCells& band, int32_t x0, int32_t y0, int32_t x1, int32_
   }
 }
 
-// Paints the piece of an edge across a row, from x1 at its top to x2 at its bottom (1/256 pixel),
-// onto the row's pixels `row` (column 0 on), when no other piece shares its cells: kRightward when
-// x2 >= x1, kLeft when the shape lies right of the piece rather than left of it. Each pixel gets
-// what PaintCellRow would give it from the cells, whatever the edge's direction: with `left` the
-// covers of the piece's cells up to this one's (of its 256), a cell of area `area` is covered by
-// (left << 9) - area right of the piece, or by ((256 - left) << 9) + area left of it.
-// The coverage of a cell of a row's piece of a side (PaintPiece): `left` the covers of the side's
-// cells up to this one's, `area` the cell's.
+// The coverage of a cell of a stroke's side inside a row, whatever the way its edges run: with
+// `left` the covers of the side's cells up to this one's (of the 256 of a row), a cell of area
+// `area` is covered by (left << 9) - area when the shape lies right of the side (kLeft), or by
+// ((256 - left) << 9) + area when it lies left of it: what PaintCellRow gives it from the cells.
 template <bool kLeft>
 inline uint32_t PieceCoverage(int32_t left, int32_t area) {
   return AreaCoverage(static_cast<uint32_t>(kLeft ? (left << 9) - area : ((256 - left) << 9) + area));
 }
 
+// Paints the piece of an edge across a row, from x1 at its top to x2 at its bottom (1/256 pixel),
+// onto the row's pixels `row` (column 0 on), when no other piece shares its cells: kRightward when
+// x2 >= x1, kLeft when the shape lies right of the piece rather than left of it.
 template <class I, bool kRightward, bool kLeft>
 [[gnu::always_inline]] inline void PaintPiece(const SolidArgbTarget& target, uint32_t* row, int32_t x1, int32_t x2) {
   // An opaque pixel of the colour stays as it is, so a piece that lies wholly on such pixels (a
@@ -725,7 +719,8 @@ bool PaintSidesApart(const SolidArgbTarget& target, int r, const SidePieces& a, 
 // Paints the rows [top, bottom) of a band whose edges are `sides`, with `spare` a row of cells (all
 // zero, and left so) for the columns of the band: the pixels PaintCellRow gives from the band's
 // cells. Rows crossed from top to bottom by one edge of each side go through PaintTwoEdgeRows; the
-// others (where a side passes from one edge to the next) through the cells.
+// others (where a side passes from one edge to the next) are painted from the sides' pieces when
+// the two lie apart (PaintSidesApart), and through the cells when not.
 template <bool kEvenOdd, class I>
 void PaintStrokeSides(const SolidArgbTarget& target, const FourLanes& lanes, const StrokeSides& sides, int top,
                       int bottom, const CellRow& spare, int words) {

@@ -473,9 +473,8 @@ TEST(RasterizerSolid, PixelBlendIsSourceOverForEveryAlphaAndCoverage) {
       const uint32_t a = Div255((color >> 24) * cover);
       for (uint32_t da = 0; da < 256; ++da) {
         for (uint32_t d : {da << 24 | rgb, da << 24 | (rgb ^ 0x010000u), da << 24 | (0xFFFFFFu - rgb)}) {
-          uint32_t p = d;
-          PaintArgbPixel(&p, color, cover);
-          ASSERT_EQ(p, a == 0 ? d : BlendOver(d, rgb, a)) << std::hex << d << " " << color << " " << cover;
+          ASSERT_EQ(ArgbPainted(d, color, cover), a == 0 ? d : BlendOver(d, rgb, a))
+              << std::hex << d << " " << color << " " << cover;
         }
       }
     }
