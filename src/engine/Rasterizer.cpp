@@ -676,6 +676,11 @@ struct SidePieces {
 // PaintPiece paints a single piece; the cell where one piece ends and the next begins gets both.
 template <class I, bool kRightward, bool kLeft>
 void PaintSide(const SolidArgbTarget& target, uint32_t* row, const SidePieces& side) {
+  // Passed over when it lies wholly on opaque pixels of the colour, as in PaintPiece.
+  const uint32_t full = target.argb | 0xFF000000u;
+  int32_t x = side.lo;
+  while (x <= side.hi && row[x] == full) ++x;
+  if (x > side.hi) return;
   int32_t left = kRightward ? 0 : 256;
   int32_t at = INT32_MIN, cover = 0, area = 0;  // the cell being summed
   const auto paint = [&] {
