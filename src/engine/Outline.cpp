@@ -295,10 +295,9 @@ const std::vector<PointF>& Smoothed(const std::vector<Point>& points, OutlineCac
     SmoothCurve(points.data(), points.size(), local);
     return local;
   }
-  if (!cache->smoothed || cache->points != points) {
+  if (cache->points != points) {
     cache->points = points;
     SmoothCurve(points.data(), points.size(), cache->curve);
-    cache->smoothed = true;
   }
   return cache->curve;
 }

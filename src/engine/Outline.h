@@ -109,8 +109,7 @@ TaperProfile ComputeTaper(OutlineSettings& settings, int length, float thickness
 // curve smoothed through the points and the storage of the circle chain.
 struct OutlineCache {
   std::vector<Point> points;  // those `curve` was smoothed through
-  std::vector<PointF> curve;
-  bool smoothed = false;
+  std::vector<PointF> curve;  // empty, as it is for no points, until a curve is smoothed
   std::vector<CircleData> circles;
 };
 

@@ -510,24 +510,41 @@ inline uint32_t PieceCoverage(int32_t left, int32_t area) {
   return AreaCoverage(static_cast<uint32_t>(kLeft ? (left << 9) - area : ((256 - left) << 9) + area));
 }
 
+// A stroke's side painted across a row cell by cell, as PaintCellRow would paint it from the
+// cells: from the left when it runs rightwards (kRightward), with PieceCoverage's coverage.
+template <class I, bool kRightward, bool kLeft>
+struct SideCells {
+  const SolidArgbTarget& target;
+  uint32_t* row;
+  int32_t left = kRightward ? 0 : 256;  // the covers of the side's cells up to the current one's
+
+  // Paints the side's next cell.
+  [[gnu::always_inline]] void Paint(int32_t ex, int32_t cover, int32_t area) {
+    if (kRightward) left += cover;
+    I::Paint(target, row + ex, [&] { return PieceCoverage<kLeft>(left, area); });
+    if (!kRightward) left -= cover;
+  }
+};
+
+// Whether the columns [lo, hi] of a row, three at most, all hold opaque pixels of the target's
+// colour, which painting it leaves as they are: a side there (running inside an earlier stroke) is
+// passed over before its cells are worked out. Tested with no branch per pixel; wider sides, which
+// are few, are painted.
+inline bool OnOpaqueColour(const SolidArgbTarget& target, const uint32_t* row, int32_t lo, int32_t hi) {
+  const uint32_t full = target.argb | 0xFF000000u;
+  return (hi - lo <= 2) & (row[lo] == full) & (row[(lo + hi) >> 1] == full) & (row[hi] == full);
+}
+
 // Paints the piece of an edge across a row, from x1 at its top to x2 at its bottom (1/256 pixel),
 // onto the row's pixels `row` (column 0 on), when no other piece shares its cells: kRightward when
 // x2 >= x1, kLeft when the shape lies right of the piece rather than left of it.
 template <class I, bool kRightward, bool kLeft>
 [[gnu::always_inline]] inline void PaintPiece(const SolidArgbTarget& target, uint32_t* row, int32_t x1, int32_t x2) {
-  // An opaque pixel of the colour stays as it is, so a piece that lies wholly on such pixels (a
-  // side of a stroke that runs inside an earlier one) is passed over before its cells are worked out.
-  const uint32_t full = target.argb | 0xFF000000u;
-  const int32_t lo = (kRightward ? x1 : x2) >> 8, hi = (kRightward ? x2 : x1) >> 8;
-  // Pieces are mostly of up to three cells; only those are tested, with no branch per pixel.
-  if ((hi - lo <= 2) & (row[lo] == full) & (row[(lo + hi) >> 1] == full) & (row[hi] == full)) return;
-  // Cells come from x1's to x2's, so from the left when the piece runs rightwards.
-  int32_t left = kRightward ? 0 : 256;
+  if (OnOpaqueColour(target, row, (kRightward ? x1 : x2) >> 8, (kRightward ? x2 : x1) >> 8)) return;
+  SideCells<I, kRightward, kLeft> side{target, row};
   PieceCells<kRightward ? 1 : -1>(
       x1, 0, x2, 256, [&](int32_t ex, int32_t cover, int32_t area) __attribute__((always_inline)) {
-        if (kRightward) left += cover;
-        I::Paint(target, row + ex, [&] { return PieceCoverage<kLeft>(left, area); });
-        if (!kRightward) left -= cover;
+        side.Paint(ex, cover, area);
       });
 }
 
@@ -676,23 +693,14 @@ struct SidePieces {
 // PaintPiece paints a single piece; the cell where one piece ends and the next begins gets both.
 template <class I, bool kRightward, bool kLeft>
 void PaintSide(const SolidArgbTarget& target, uint32_t* row, const SidePieces& side) {
-  // Passed over when it lies wholly on opaque pixels of the colour, as in PaintPiece.
-  const uint32_t full = target.argb | 0xFF000000u;
-  int32_t x = side.lo;
-  while (x <= side.hi && row[x] == full) ++x;
-  if (x > side.hi) return;
-  int32_t left = kRightward ? 0 : 256;
+  if (OnOpaqueColour(target, row, side.lo, side.hi)) return;
+  SideCells<I, kRightward, kLeft> cells{target, row};
   int32_t at = INT32_MIN, cover = 0, area = 0;  // the cell being summed
-  const auto paint = [&] {
-    if (kRightward) left += cover;
-    I::Paint(target, row + at, [&] { return PieceCoverage<kLeft>(left, area); });
-    if (!kRightward) left -= cover;
-  };
   for (int k = 0; k < side.count; ++k) {
     const RowPiece& p = side.piece[k];
     PieceCells<kRightward ? 1 : -1>(p.x1, p.y1, p.x2, p.y2, [&](int32_t ex, int32_t c, int32_t a) {
       if (ex != at) {
-        if (at != INT32_MIN) paint();
+        if (at != INT32_MIN) cells.Paint(at, cover, area);
         at = ex;
         cover = 0;
         area = 0;
@@ -701,7 +709,7 @@ void PaintSide(const SolidArgbTarget& target, uint32_t* row, const SidePieces& s
       area += a;
     });
   }
-  paint();
+  cells.Paint(at, cover, area);
 }
 
 // Paints row r of a stroke from its two sides' pieces there, when their columns lie apart within
