@@ -28,8 +28,14 @@ cmake --build --preset win64 -j "$jobs"
 # need no display, compile meanwhile (each logged, with its exit status).
 later=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$later"' EXIT
-build_later() { (cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs") >"$later/$1.log" 2>&1; }
-(build_later win32; echo $? >"$later/win32.rc"; build_later fuzz; echo $? >"$later/fuzz.rc") &
+build_later() {
+  if (cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs") >"$later/$1.log" 2>&1; then
+    echo 0 >"$later/$1.rc"
+  else
+    echo 1 >"$later/$1.rc"
+  fi
+}
+(build_later win32; build_later fuzz) &
 builds=$!
 ctest --preset win64
 bash tools/check-plugin.sh build/win64/Lumbra.8bf x86-64 build/win64/lumbra_host.exe
