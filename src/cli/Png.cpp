@@ -4,9 +4,14 @@
 #include <zlib.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <csetjmp>
 #include <memory>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/FileSystem.h"
 #include "text/Text.h"
@@ -44,6 +49,132 @@ bool IsOpaque(const Bitmap& bitmap) {
 
 }  // namespace
 
+namespace {
+
+// A row's bytes filtered with Paeth's predictor (PNG filter type 4) from the row above (`prior`;
+// zeros above the first row): each byte less the one of its left neighbour a, upper neighbour b or
+// upper-left neighbour c that lies nearest to a + b - c (a first, then b, on ties). `raw` and
+// `prior` start `bpp` zero bytes before the row, the left neighbours of its first pixel.
+void PaethRow(const uint8_t* raw, const uint8_t* prior, size_t n, int bpp, uint8_t* out) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const auto load = [&](const uint8_t* p) {
+    return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+  };
+  const auto abs16 = [](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); };
+  for (; i + 8 <= n; i += 8) {
+    const __m128i a = load(raw + i - bpp), b = load(prior + i), c = load(prior + i - bpp), x = load(raw + i);
+    const __m128i pa = abs16(_mm_sub_epi16(b, c));
+    const __m128i pb = abs16(_mm_sub_epi16(a, c));
+    const __m128i pc = abs16(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
+    // a when pa <= pb and pa <= pc; else b when pb <= pc; else c.
+    const __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+    const __m128i notB = _mm_cmpgt_epi16(pb, pc);
+    const __m128i bc = _mm_or_si128(_mm_and_si128(notB, c), _mm_andnot_si128(notB, b));
+    const __m128i pred = _mm_or_si128(_mm_and_si128(notA, bc), _mm_andnot_si128(notA, a));
+    const __m128i d = _mm_and_si128(_mm_sub_epi16(x, pred), _mm_set1_epi16(0xFF));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(d, d));
+  }
+#endif
+  for (; i < n; ++i) {
+    const int a = raw[i - bpp], b = prior[i], c = prior[i - bpp];
+    const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+    const int pred = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+    out[i] = static_cast<uint8_t>(raw[i] - pred);
+  }
+}
+
+// The bitmap's row y in the file's byte order: R, G, B and, unless opaque, A.
+void FileRow(const Bitmap& bitmap, int y, bool opaque, uint8_t* out) {
+  const uint8_t* s = bitmap.Row(y);
+  const int width = bitmap.Width();
+  if (opaque) {
+    for (int x = 0; x < width; ++x, s += 4, out += 3) {
+      out[0] = s[2];
+      out[1] = s[1];
+      out[2] = s[0];
+    }
+  } else {
+    for (int x = 0; x < width; ++x, s += 4, out += 4) {
+      out[0] = s[2];
+      out[1] = s[1];
+      out[2] = s[0];
+      out[3] = s[3];
+    }
+  }
+}
+
+// The image data of a PNG, written as its IDAT chunks: the rows, each filtered with Paeth's
+// predictor, compressed as runs (zlib's Z_RLE at its default level) into chunks of 8 KiB, as libpng
+// writes them with that filter and strategy. Filtering here, eight bytes at a time, instead of in
+// libpng takes a third off the time of a write. Made before the writer's setjmp, so that a jump
+// back from libpng skips none of its memory.
+class ImageData {
+ public:
+  // Throws std::bad_alloc when out of memory.
+  ImageData(const Bitmap& bitmap, bool opaque)
+      : bpp_(opaque ? 3 : 4),
+        rowBytes_(static_cast<size_t>(bitmap.Width()) * bpp_),
+        rows_(2 * (rowBytes_ + bpp_), 0),
+        filtered_(rowBytes_ + 1, 4),
+        chunk_(8192) {
+    open_ = deflateInit2(&z_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_RLE) == Z_OK;
+  }
+  ~ImageData() {
+    if (open_) deflateEnd(&z_);
+  }
+  ImageData(const ImageData&) = delete;
+  ImageData& operator=(const ImageData&) = delete;
+
+  // Writes the chunks; false when zlib fails. libpng jumps out of it when the file cannot be written.
+  bool Write(png_structp png, const Bitmap& bitmap, bool opaque) {
+    if (!open_) return false;
+    // This row and the one above in the file's bytes, each after bpp zeros (its first pixel's left
+    // neighbour).
+    uint8_t* raw = rows_.data() + bpp_;
+    uint8_t* prior = raw + rowBytes_ + bpp_;
+    z_.next_out = chunk_.data();
+    z_.avail_out = static_cast<uInt>(chunk_.size());
+    for (int y = 0; y < bitmap.Height(); ++y) {
+      FileRow(bitmap, y, opaque, raw);
+      PaethRow(raw, prior, rowBytes_, bpp_, filtered_.data() + 1);
+      z_.next_in = filtered_.data();
+      z_.avail_in = static_cast<uInt>(filtered_.size());
+      if (!Compress(png, Z_NO_FLUSH)) return false;
+      std::swap(raw, prior);
+    }
+    return Compress(png, Z_FINISH);
+  }
+
+ private:
+  // Compresses what is in z_'s input, writing each chunk as it fills (and, at Z_FINISH, the last).
+  bool Compress(png_structp png, int flush) {
+    for (;;) {
+      const int status = deflate(&z_, flush);
+      if (status == Z_STREAM_ERROR) return false;
+      const bool end = status == Z_STREAM_END;
+      if (z_.avail_out == 0 || end) {
+        const size_t bytes = chunk_.size() - z_.avail_out;
+        if (bytes > 0) png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), chunk_.data(), bytes);
+        z_.next_out = chunk_.data();
+        z_.avail_out = static_cast<uInt>(chunk_.size());
+        if (end) return true;
+      } else if (flush != Z_FINISH && z_.avail_in == 0) {
+        return true;
+      }
+    }
+  }
+
+  int bpp_;
+  size_t rowBytes_;
+  std::vector<uint8_t> rows_, filtered_, chunk_;
+  z_stream z_{};
+  bool open_ = false;
+};
+
+}  // namespace
+
 bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
   if (!bitmap.Ok()) {
     error = text::kPngNothingToWrite;
@@ -59,6 +190,16 @@ bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
   const int width = bitmap.Width();
   const int height = bitmap.Height();
   const bool opaque = IsOpaque(bitmap);
+  std::unique_ptr<ImageData> data;
+  try {
+    data = std::make_unique<ImageData>(bitmap, opaque);
+  } catch (const std::bad_alloc&) {
+  }
+  if (!data) {
+    png_destroy_write_struct(&png, &info);
+    error = text::kPngOutOfMemory;
+    return false;
+  }
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     error = text::kPngCannotWrite;
@@ -68,17 +209,16 @@ bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
   // Paeth rows compressed as runs: about the size of zlib's default level with adaptive filters
   // on drawn pages, smooth gradients and mostly clear line layers alike, in a quarter of the time
   // (faster levels with other filters grow one kind of picture or another by half or more).
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_PAETH);
-  png_set_compression_strategy(png, Z_RLE);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  // The bitmap's rows as they are: bytes B, G, R, A, the alpha left out of an opaque picture.
-  png_set_bgr(png);
-  if (opaque) png_set_filler(png, 0, PNG_FILLER_AFTER);
-  for (int y = 0; y < height; ++y) png_write_row(png, bitmap.Row(y));
-  png_write_end(png, nullptr);
+  if (!data->Write(png, bitmap, opaque)) {
+    png_destroy_write_struct(&png, &info);
+    error = text::kPngCannotWrite;
+    return false;
+  }
+  png_write_chunk(png, reinterpret_cast<png_const_bytep>("IEND"), nullptr, 0);
   png_destroy_write_struct(&png, &info);
   errno = 0;
   if (std::fflush(file) != 0) {
@@ -134,6 +274,7 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
     return false;
   }
   std::vector<png_bytep> rows;
+  std::vector<uint8_t> line;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
     picture = Bitmap();
@@ -144,6 +285,9 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
   }
   png_init_io(png, file.get());
   png_set_sig_bytes(png, 8);
+  // Every chunk's CRC already guards the data: zlib's own checksum over the decoded rows is not
+  // worked out again.
+  png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
   png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);  // the sizes are checked here, with our messages
   png_read_info(png, info);
   const png_uint_32 width = png_get_image_width(png, info);
@@ -167,10 +311,16 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
   png_set_expand(png);
   png_set_strip_16(png);
   png_set_gray_to_rgb(png);
-  png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
-  png_set_bgr(png);
-  png_set_interlace_handling(png);
+  // Rows that come one by one (not interlaced) are turned into the bitmap's bytes here, in one
+  // pass, rather than by libpng in two.
+  const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+  if (interlaced) {
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+  }
   png_read_update_info(png, info);
+  const bool rgba = png_get_channels(png, info) == 4;
   if (picture.Width() != static_cast<int>(width) || picture.Height() != static_cast<int>(height) ||
       picture.Format() != PixelFormat::Argb32 || !picture.Ok()) {
     picture = Bitmap();  // the old memory goes before the new is taken
@@ -179,7 +329,11 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
   bool allocated = picture.Ok();
   if (allocated) {
     try {
-      rows.resize(height);
+      if (interlaced) {
+        rows.resize(height);
+      } else {
+        line.resize(png_get_rowbytes(png, info));
+      }
     } catch (const std::bad_alloc&) {
       allocated = false;
     }
@@ -190,8 +344,22 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
     error = text::Format(text::kPngNoMemoryFor, {SizeText(width, height)});
     return false;
   }
-  for (png_uint_32 y = 0; y < height; ++y) rows[y] = picture.Row(static_cast<int>(y));
-  png_read_image(png, rows.data());
+  if (interlaced) {
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = picture.Row(static_cast<int>(y));
+    png_read_image(png, rows.data());
+  } else {
+    for (png_uint_32 y = 0; y < height; ++y) {
+      png_read_row(png, line.data(), nullptr);
+      const uint8_t* s = line.data();
+      uint8_t* d = picture.Row(static_cast<int>(y));
+      for (png_uint_32 x = 0; x < width; ++x, d += 4, s += rgba ? 4 : 3) {
+        d[0] = s[2];
+        d[1] = s[1];
+        d[2] = s[0];
+        d[3] = rgba ? s[3] : 0xFF;
+      }
+    }
+  }
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
   return true;

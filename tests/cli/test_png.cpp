@@ -2,8 +2,11 @@
 // so that a mistake shared by our reader and writer (a channel order, a dropped alpha) shows.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
+#include <csetjmp>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "cli/Png.h"
@@ -98,6 +101,47 @@ TEST(Png, TransparencyIsWrittenAsRgbaWithTheColoursOfClearPixels) {
   ASSERT_TRUE(WritePng(almost, folder.File("almost.png"), error)) << error;
   EXPECT_EQ(ColorType(folder.File("almost.png")), PNG_COLOR_TYPE_RGB_ALPHA);
   EXPECT_EQ(ReadPng(folder.File("almost.png"), error).GetPixel(39, 29), almost.GetPixel(39, 29));
+}
+
+// The file libpng itself writes for the bitmap with every row filtered with Paeth's predictor and
+// compressed as runs: the format our writer keeps, filtering the rows itself.
+std::vector<uint8_t> WrittenByLibpng(const Bitmap& bitmap, bool opaque, const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return {};
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    return {};
+  }
+  png_init_io(png, file);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_PAETH);
+  png_set_compression_strategy(png, Z_RLE);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.Width()), static_cast<png_uint_32>(bitmap.Height()), 8,
+               opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  png_set_bgr(png);
+  if (opaque) png_set_filler(png, 0, PNG_FILLER_AFTER);
+  for (int y = 0; y < bitmap.Height(); ++y) png_write_row(png, bitmap.Row(y));
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(file);
+  return ReadBytes(path);
+}
+
+TEST(Png, FilesAreByteForByteWhatLibpngWritesWithTheSameFilterAndCompression) {
+  test::TempDataFolder folder;
+  Bitmap layer = MakePage(301, 207);
+  std::string error;
+  ASSERT_TRUE(WritePng(layer, folder.File("ours.png"), error)) << error;
+  EXPECT_EQ(ReadBytes(folder.File("ours.png")), WrittenByLibpng(layer, true, folder.File("libpng.png")));
+  for (int y = 0; y < layer.Height(); ++y)
+    for (int x = 0; x < layer.Width(); ++x)
+      layer.SetPixel(x, y, (layer.GetPixel(x, y) & 0xFFFFFFu) | static_cast<uint32_t>((x * 3 + y) & 0xFF) << 24);
+  ASSERT_TRUE(WritePng(layer, folder.File("ours.png"), error)) << error;
+  EXPECT_EQ(ReadBytes(folder.File("ours.png")), WrittenByLibpng(layer, false, folder.File("libpng.png")));
 }
 
 TEST(Png, StoredFormatsAreReadAsPicturesAndMasks) {
