@@ -4,8 +4,8 @@
 #include <zlib.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <csetjmp>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -46,10 +46,6 @@ bool IsOpaque(const Bitmap& bitmap) {
   }
   return true;
 }
-
-}  // namespace
-
-namespace {
 
 // A row's bytes filtered with Paeth's predictor (PNG filter type 4) from the row above (`prior`;
 // zeros above the first row): each byte less the one of its left neighbour a, upper neighbour b or
