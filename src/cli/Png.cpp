@@ -101,11 +101,25 @@ void FileRow(const Bitmap& bitmap, int y, bool opaque, uint8_t* out) {
   }
 }
 
+// A row of the bitmap from the file's bytes (the inverse of FileRow): B, G, R, A, with an
+// alpha of 255 when the file's rows have none (`rgba` false).
+void BitmapRow(const uint8_t* s, png_uint_32 width, bool rgba, uint8_t* out) {
+  for (png_uint_32 x = 0; x < width; ++x, out += 4, s += rgba ? 4 : 3) {
+    out[0] = s[2];
+    out[1] = s[1];
+    out[2] = s[0];
+    out[3] = rgba ? s[3] : 0xFF;
+  }
+}
+
 // The image data of a PNG, written as its IDAT chunks: the rows, each filtered with Paeth's
 // predictor, compressed as runs (zlib's Z_RLE at its default level) into chunks of 8 KiB, as libpng
-// writes them with that filter and strategy. Filtering here, eight bytes at a time, instead of in
-// libpng takes a third off the time of a write. Made before the writer's setjmp, so that a jump
-// back from libpng skips none of its memory.
+// writes them with that filter and strategy. Paeth rows compressed as runs are about the size of
+// zlib's default level with adaptive filters on drawn pages, smooth gradients and mostly clear line
+// layers alike, in a quarter of the time (faster levels with other filters grow one kind of
+// picture or another by half or more). Filtering here, eight bytes at a time, instead of in libpng
+// takes another third off. Made before the writer's setjmp, so that a jump back from libpng skips
+// none of its memory.
 class ImageData {
  public:
   // Throws std::bad_alloc when out of memory.
@@ -124,7 +138,7 @@ class ImageData {
   ImageData& operator=(const ImageData&) = delete;
 
   // Writes the chunks; false when zlib fails. libpng jumps out of it when the file cannot be written.
-  bool Write(png_structp png, const Bitmap& bitmap, bool opaque) {
+  bool Write(png_structp png, const Bitmap& bitmap) {
     if (!open_) return false;
     // This row and the one above in the file's bytes, each after bpp zeros (its first pixel's left
     // neighbour).
@@ -133,7 +147,7 @@ class ImageData {
     z_.next_out = chunk_.data();
     z_.avail_out = static_cast<uInt>(chunk_.size());
     for (int y = 0; y < bitmap.Height(); ++y) {
-      FileRow(bitmap, y, opaque, raw);
+      FileRow(bitmap, y, bpp_ == 3, raw);
       PaethRow(raw, prior, rowBytes_, bpp_, filtered_.data() + 1);
       z_.next_in = filtered_.data();
       z_.avail_in = static_cast<uInt>(filtered_.size());
@@ -202,14 +216,11 @@ bool WritePng(const Bitmap& bitmap, std::FILE* file, std::string& error) {
     return false;
   }
   png_init_io(png, file);
-  // Paeth rows compressed as runs: about the size of zlib's default level with adaptive filters
-  // on drawn pages, smooth gradients and mostly clear line layers alike, in a quarter of the time
-  // (faster levels with other filters grow one kind of picture or another by half or more).
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  if (!data->Write(png, bitmap, opaque)) {
+  if (!data->Write(png, bitmap)) {
     png_destroy_write_struct(&png, &info);
     error = text::kPngCannotWrite;
     return false;
@@ -346,14 +357,7 @@ bool Decode(const std::string& path, Bitmap& picture, bool& hasAlpha, std::strin
   } else {
     for (png_uint_32 y = 0; y < height; ++y) {
       png_read_row(png, line.data(), nullptr);
-      const uint8_t* s = line.data();
-      uint8_t* d = picture.Row(static_cast<int>(y));
-      for (png_uint_32 x = 0; x < width; ++x, d += 4, s += rgba ? 4 : 3) {
-        d[0] = s[2];
-        d[1] = s[1];
-        d[2] = s[0];
-        d[3] = rgba ? s[3] : 0xFF;
-      }
+      BitmapRow(line.data(), width, rgba, picture.Row(static_cast<int>(y)));
     }
   }
   png_read_end(png, nullptr);
